@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -189,19 +190,22 @@ Bytes ToCodePage(TextView text, int codePage) {
   while (inLeft > 0) {
     size_t r = iconv(conv->get(), &in, &inLeft, &outPtr, &outLeft);
     if (r != static_cast<size_t>(-1)) break;
-    if (errno == E2BIG || outLeft == 0) {
+    int error = errno;  // before the resize, which may change errno
+    if (error == E2BIG || outLeft == 0) {
       size_t used = out.size() - outLeft;
       out.resize(out.size() * 2);
       outPtr = out.data() + used;
       outLeft = out.size() - used;
-      if (errno == E2BIG) continue;
+      if (error == E2BIG) continue;
     }
     // A character the code page cannot represent becomes "?". A surrogate pair is one
-    // character, so both of its units are skipped.
+    // character, so both of its units are skipped; a lone surrogate is one unit.
     size_t skip = sizeof(char16_t);
-    char16_t unit;
-    std::memcpy(&unit, in, sizeof unit);
-    if (unit >= 0xD800 && unit <= 0xDBFF && inLeft >= 2 * sizeof(char16_t)) skip *= 2;
+    char16_t unit[2] = {};
+    std::memcpy(unit, in, std::min(inLeft, sizeof unit));
+    if (unit[0] >= 0xD800 && unit[0] <= 0xDBFF && inLeft >= sizeof unit && unit[1] >= 0xDC00 &&
+        unit[1] <= 0xDFFF)
+      skip *= 2;
     *outPtr++ = '?';
     --outLeft;
     in += skip;

@@ -49,14 +49,15 @@ int CountOf(TextView text, TextView marker);
 
 // Fills `list` with n + 1 pieces: the n first separators split, the piece after the
 // (n + 1)-th separator is not returned. Pieces beyond the last separator are the rest.
+// An empty separator never matches, so every piece is the whole text.
 void SplitN(TextView text, TextView separator, int n, TextList& list);
 
 // Splits at every separator and returns the number of separators. A text without the
-// separator yields an empty list and 0 (not a one-element list).
+// separator (or an empty separator) yields an empty list and 0 (not a one-element list).
 int SplitText(TextView text, TextView separator, TextList& list);
 
-// "\u" + four hex digits becomes that code unit; "\u" with fewer than four characters
-// after it is dropped and the characters kept.
+// "\u" + four hex digits becomes that code unit; a "\u" followed by anything else (fewer
+// than four characters, or a non-hex digit among the four) is dropped and the characters kept.
 Text UnescapeUnicode(TextView text);
 
 // Replaces &quot; &amp; &lt; &gt; &nbsp; &hellip; &#39;, in that order, each in one
