@@ -19,14 +19,19 @@ namespace zentrow::test {
 
 struct FakeReply {
   int status = 200;
-  // Reply headers in order, e.g. {"Content-Type", "text/html; charset=GBK"},
-  // {"Set-Cookie", "skey=@abc; path=/; domain=qq.com"}. Repeated names are sent repeatedly.
+  // Reply headers, e.g. {"Content-Type", "text/html; charset=GBK"},
+  // {"Set-Cookie", "skey=@abc; path=/; domain=qq.com"}. Repeated names are sent repeatedly,
+  // in their order here; different names go out sorted by name (the server library keeps
+  // them so). The server adds Content-Length (or Transfer-Encoding), Keep-Alive or
+  // Connection, and "Content-Type: text/plain" when a reply with a body names none.
   std::vector<std::pair<std::string, std::string>> headers;
   std::string body;                          // sent as is, or compressed (below)
   enum class Encoding { None, Gzip, Deflate } encoding = Encoding::None;  // adds Content-Encoding
   std::chrono::milliseconds delay{0};        // wait before the reply starts
-  std::optional<size_t> dropAfter;          // close the connection after this many body bytes
-  bool chunked = false;                      // send without Content-Length
+  // Close the connection after this many body bytes on the wire (after compression; with
+  // `chunked`, the terminating chunk never comes). Content-Length still announces them all.
+  std::optional<size_t> dropAfter;
+  bool chunked = false;                      // send without Content-Length, in 1 KB chunks
 };
 
 struct RecordedRequest {
@@ -47,8 +52,13 @@ class FakeWeb {
   FakeWeb& operator=(const FakeWeb&) = delete;
 
   // Answers `method` requests for `url` ("http://host/path?query"; the query must match
-  // exactly). A url ending in "*" matches every address that begins with the rest.
-  // A later Add for the same method and url replaces the earlier one.
+  // exactly, byte for byte as the client sent it: no percent-decoding, no case folding).
+  // A url ending in "*" matches every address that begins with the rest; an exact match
+  // wins, then the longest prefix. A HEAD request without a HEAD reply gets the GET reply.
+  // A later Add for the same method and url replaces the earlier one. Served methods:
+  // GET, HEAD, POST, PUT, PATCH, DELETE, OPTIONS.
+  // A request in absolute form ("GET http://host/path HTTP/1.1", through the proxy) is
+  // matched by its target; one in origin form ("GET /path", direct) by "http://" + Host + path.
   void Add(const std::string& method, const std::string& url, FakeReply reply);
   void Get(const std::string& url, FakeReply reply) { Add("GET", url, std::move(reply)); }
   void Get(const std::string& url, std::string body) {
@@ -58,11 +68,20 @@ class FakeWeb {
   }
 
   // Loads a manifest: one reply per line, blank lines and lines starting with "#" ignored:
-  //   METHOD URL FILE [STATUS] [Header-Name: value]...
-  // FILE is relative to the manifest's folder ("-" for an empty body); STATUS defaults to
-  // 200; extra headers are separated by " | ", and "Content-Encoding: gzip" or
-  // "Content-Encoding: deflate" compresses the file's bytes. Returns false (and the reason
-  // in *error) on a line it cannot read or a missing file.
+  //   METHOD URL FILE [STATUS] [ | Name: value [ | Name: value]...]
+  // e.g.
+  //   GET http://a.example/list?uid=7 list.html | Content-Type: text/html; charset=GBK
+  //   GET http://a.example/old - 302 | Location: http://a.example/new
+  // The part before the first " | " holds three or four words separated by blanks (URLs have
+  // no blanks); FILE is relative to the manifest's folder ("-" for an empty body), STATUS
+  // (100-599) defaults to 200. Every " | "-separated item after it is one header, split at
+  // its first ":" with blanks trimmed (so a value cannot contain " | "); a name may repeat.
+  // "Content-Encoding: gzip" or "Content-Encoding: deflate" compresses the file's bytes
+  // (Encoding above); any other Content-Encoding is sent as a plain header over the bytes
+  // as they are. A trailing CR is ignored. Replies are added in file order (Add rules).
+  // Returns false with "<manifest path>:<line number>: <reason>" in *error on the first
+  // line it cannot read or whose file is missing (lines before it stay added), or
+  // "<manifest path>: cannot open".
   bool LoadManifest(const std::string& manifestPath, std::string* error = nullptr);
 
   // Unmatched requests get 404 with body "fake web: no reply for <url>".
