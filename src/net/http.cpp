@@ -402,6 +402,11 @@ bool TransferOnce(const UrlRequest& request, UrlResponse& response, std::optiona
   if (transfer.cookiesSet) CookieStore::Instance().Changed();
 
   const bool complete = result == CURLE_OK || (result == CURLE_WRITE_ERROR && transfer.endMarkerArrived);
+  if (request.refuseErrorStatus) {
+    long status = 0;
+    curl_easy_getinfo(handles.easy(), CURLINFO_RESPONSE_CODE, &status);
+    if (status >= 400) return false;
+  }
   return complete && !transfer.refused && !transfer.BelowMinimum(length) && !transfer.AboveMaximum(length);
 }
 

@@ -33,6 +33,9 @@ struct UrlRequest {
   uint32_t minTextLength = 0;   // acceptance check of Fetch
   uint8_t attempts = 1;
   uint8_t pauseSeconds = 1;     // wait after every failed attempt
+  // The status code is not examined unless this is set: pages judge the text themselves,
+  // but an error page is no picture, so picture downloads refuse status 400 and above.
+  bool refuseErrorStatus = false;
 
   // Copies the bytes up to the first zero byte (an empty text leaves the body absent).
   void SetBody(std::string_view bytes);

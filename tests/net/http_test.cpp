@@ -364,6 +364,14 @@ TEST_F(HttpTest, ErrorPagesAreReplies) {
   ASSERT_TRUE(Fetch(Request(u"http://photo.baidu.com/missing"), response));
   EXPECT_TRUE(response.headers.starts_with(u"HTTP/1.1 404"));
   EXPECT_EQ(response.body, "fake web: no reply for http://photo.baidu.com/missing");
+
+  // A picture download refuses them, and leaves no file.
+  TempFolder dir;
+  UrlRequest picture = Request(u"http://photo.baidu.com/missing");
+  picture.refuseErrorStatus = true;
+  picture.savePath = FromUtf8((dir.path() / "x.jpg").string());
+  EXPECT_FALSE(Fetch(picture, response));
+  EXPECT_TRUE(dir.Names().empty());
 }
 
 TEST_F(HttpTest, ReadTimeOut) {
