@@ -1,0 +1,10 @@
+#include "sites/sites.h"
+
+namespace zentrow {
+
+const SiteTable& ProductionSites() {
+  static const SiteTable table{};
+  return table;
+}
+
+}  // namespace zentrow
