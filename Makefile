@@ -1,6 +1,6 @@
 # Quick start:  make run   builds and starts the program
-#               make test  builds and runs every test (normal and sanitizer builds)
-.PHONY: deps build run test test-default test-asan bench clean
+#               make test  builds and runs every test (normal, ASan+UBSan and TSan builds)
+.PHONY: deps build run test test-default test-asan test-tsan bench clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -22,7 +22,12 @@ test-asan: deps
 	cmake --build --preset asan
 	ctest --preset asan
 
-test: test-default test-asan
+test-tsan: deps
+	cmake --preset tsan >/dev/null
+	cmake --build --preset tsan
+	ctest --preset tsan
+
+test: test-default test-asan test-tsan
 
 bench: build
 	./build/default/bench/zentrow_bench
