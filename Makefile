@@ -31,6 +31,7 @@ test: test-default test-asan test-tsan
 
 bench: build
 	./build/default/bench/zentrow_bench
+	./build/default/bench/zentrow_throughput
 
 clean:
 	rm -rf build

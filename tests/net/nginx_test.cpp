@@ -1,35 +1,25 @@
 // The client against a real nginx on loopback, started with its own configuration in a
 // temporary folder: compression, redirects, cookies, a large download, error pages, TLS.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <signal.h>
-#include <spawn.h>
 #include <stdlib.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <thread>
 
 #include "net/cookies.h"
 #include "net/http.h"
+#include "support/loopback_nginx.h"
 #include "toolkit/codepage.h"
-
-extern char** environ;
 
 namespace zentrow::net {
 namespace {
 
+using test::LoopbackNginx;
+
 namespace fs = std::filesystem;
 
-constexpr const char* kNginx = "/usr/sbin/nginx";
 const fs::path kTestData = fs::path(ZENTROW_TEST_DATA) / "net" / "testdata" / "nginx";
 
 std::string ReadFile(const fs::path& path) {
@@ -38,39 +28,6 @@ std::string ReadFile(const fs::path& path) {
 }
 
 void WriteFile(const fs::path& path, const std::string& content) { std::ofstream(path, std::ios::binary) << content; }
-
-std::string CommandOutput(const std::string& command) {
-  std::string out;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
-    char buffer[4096];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-    pclose(pipe);
-  }
-  return out;
-}
-
-int FreePort() {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  close(fd);
-  return ntohs(address.sin_port);
-}
-
-bool Listening(int port) {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  const bool ok = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-  close(fd);
-  return ok;
-}
 
 void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
   for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
@@ -89,51 +46,35 @@ bool MakeCertificate(const fs::path& cert, const fs::path& key) {
 class NginxTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    if (!fs::exists(kNginx)) return;
-    std::string pattern = (fs::temp_directory_path() / "zentrow-nginx-XXXXXX").string();
-    prefix = mkdtemp(pattern.data());
-    fs::create_directories(prefix / "www");
-    fs::create_directories(prefix / "tmp");
-    fs::copy_file(kTestData / "page.html", prefix / "www" / "page.html");
-    WriteFile(prefix / "www" / "big.bin", BigFile());
-    WriteFile(prefix / "www" / "huge.bin", "");
-    fs::resize_file(prefix / "www" / "huge.bin", kMaxHeldBodyBytes + 1);  // sparse: costs no disk
+    if (!LoopbackNginx::Available()) return;
+    nginx = new LoopbackNginx;
+    prefix = nginx->Prefix();
+    fs::copy_file(kTestData / "page.html", nginx->Www() / "page.html");
+    WriteFile(nginx->Www() / "big.bin", BigFile());
+    WriteFile(nginx->Www() / "huge.bin", "");
+    fs::resize_file(nginx->Www() / "huge.bin", kMaxHeldBodyBytes + 1);  // sparse: costs no disk
 
-    tls = CommandOutput(std::string(kNginx) + " -V 2>&1").find("--with-http_ssl_module") != std::string::npos &&
-          MakeCertificate(prefix / "cert.pem", prefix / "key.pem") &&
+    tls = LoopbackNginx::HasModule("http_ssl_module") && MakeCertificate(prefix / "cert.pem", prefix / "key.pem") &&
           MakeCertificate(prefix / "other-ca.pem", prefix / "other-key.pem");
-    httpPort = FreePort();
-    httpsPort = FreePort();
+    httpPort = LoopbackNginx::FreePort();
+    httpsPort = LoopbackNginx::FreePort();
     std::string config = ReadFile(kTestData / "nginx.conf.in");
     if (!tls) config.erase(config.find("    # TLS begin"), config.find("# TLS end") - config.find("    # TLS begin"));
-    ReplaceAll(config, "@PREFIX@", prefix.string());
     ReplaceAll(config, "@HTTP_PORT@", std::to_string(httpPort));
     ReplaceAll(config, "@HTTPS_PORT@", std::to_string(httpsPort));
-    WriteFile(prefix / "nginx.conf", config);
-
-    const std::string p = prefix.string(), c = (prefix / "nginx.conf").string(), log = (prefix / "stderr.log").string();
-    const char* argv[] = {"nginx", "-p", p.c_str(), "-c", c.c_str(), "-g", "daemon off;", nullptr};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (posix_spawn(&pid, kNginx, &actions, nullptr, const_cast<char**>(argv), environ) != 0) pid = 0;
-    posix_spawn_file_actions_destroy(&actions);
-    for (int i = 0; i < 500 && pid > 0 && !(Listening(httpPort) && (!tls || Listening(httpsPort))); ++i) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    std::vector<int> ports{httpPort};
+    if (tls) ports.push_back(httpsPort);
+    started = nginx->Start(config, ports);
   }
 
   static void TearDownTestSuite() {
-    if (pid > 0) {
-      kill(pid, SIGTERM);
-      waitpid(pid, nullptr, 0);
-    }
-    if (!prefix.empty()) fs::remove_all(prefix);
+    delete nginx;
+    nginx = nullptr;
   }
 
   void SetUp() override {
-    if (!fs::exists(kNginx)) GTEST_SKIP() << "nginx is not installed";
-    ASSERT_TRUE(pid > 0 && Listening(httpPort)) << ReadFile(prefix / "stderr.log") << ReadFile(prefix / "error.log");
+    if (!LoopbackNginx::Available()) GTEST_SKIP() << "nginx is not installed";
+    ASSERT_TRUE(started) << nginx->Logs();
     for (const char* name : {"http_proxy", "https_proxy", "all_proxy", "HTTPS_PROXY", "ALL_PROXY", "no_proxy"}) {
       unsetenv(name);
     }
@@ -168,8 +109,9 @@ class NginxTest : public ::testing::Test {
         path);
   }
 
+  static inline LoopbackNginx* nginx = nullptr;
   static inline fs::path prefix;
-  static inline pid_t pid = 0;
+  static inline bool started = false;
   static inline int httpPort = 0;
   static inline int httpsPort = 0;
   static inline bool tls = false;
