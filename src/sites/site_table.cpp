@@ -1,9 +1,14 @@
+#include "sites/qq_readers.h"
 #include "sites/sites.h"
 
 namespace zentrow {
 
 const SiteTable& ProductionSites() {
-  static const SiteTable table{};
+  static const SiteTable table = [] {
+    SiteTable sites{};
+    sites[SITE_QQ] = QqSiteReaders();
+    return sites;
+  }();
   return table;
 }
 

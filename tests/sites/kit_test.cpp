@@ -1,0 +1,267 @@
+// The reader kit: cuts, numbers, templates, segments, paged walks, deliveries, login
+// questions and cookies, the network moves over the fake web.
+#include "sites/kit.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/recording_ui.h"
+#include "engine/temp_dir.h"
+#include "net/cookies.h"
+#include "support/fake_web.h"
+#include "toolkit/codepage.h"
+
+namespace zentrow {
+namespace {
+
+using test::FakeWeb;
+using test::RecordingUi;
+using test::TempDir;
+
+TEST(KitCutter, TakeWalksForwardAndPeekStays) {
+  const Text page = u"{\"id\":\"7\",\"n\":\"a\"},{\"id\":\"8\",\"n\":\"b\"}";
+  Cutter cut(page);
+  EXPECT_EQ(cut.Peek(u"\"n\":\"", u"\""), u"a");
+  EXPECT_EQ(cut.Peek(u"\"n\":\"", u"\""), u"a");  // no advance: the same field again
+  EXPECT_EQ(cut.TakeInt(u"\"id\":\"", u"\""), 7);
+  EXPECT_EQ(cut.Take(u"\"n\":\"", u"\""), u"a");
+  EXPECT_EQ(cut.Rest().substr(0, 2), u"a\"");     // just after the start marker
+  EXPECT_EQ(cut.Take(u"\"id\":\"", u"\""), u"8");
+  EXPECT_EQ(cut.Take(u"\"id\":\"", u"\""), u"");  // no third one: the rest stays
+  EXPECT_EQ(cut.Take(u"\"n\":\"", u"\""), u"b");
+  EXPECT_FALSE(cut.Skip(u"\"id\""));
+  EXPECT_TRUE(cut.Skip(u"}"));
+  EXPECT_EQ(cut.Rest(), u"");
+}
+
+TEST(KitCutter, ReadIntSkipsBlanksAndStopsAtTheFirstNonDigit) {
+  struct Case {
+    const char16_t* text;
+    int32_t value;
+  };
+  const std::vector<Case> cases = {
+      {u"12\"", 12},        {u"  5,", 5},    {u"\t\r\n 3", 3},
+      {u"", 0},             {u"x1", 0},      {u"-42", -42},
+      {u"+7 8", 7},         {u"0012", 12},   {u"2147483647", 2147483647},
+      {u"99999999999", 2147483647},          {u"-99999999999", -2147483647 - 1},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ReadInt(c.text), c.value) << ToUtf8(c.text);
+}
+
+TEST(KitText, DigitsOnlyUnslashAndFill) {
+  EXPECT_TRUE(IsDigitsOnly(u"0123456789"));
+  EXPECT_TRUE(IsDigitsOnly(u""));
+  EXPECT_FALSE(IsDigitsOnly(u"12a45"));
+  EXPECT_FALSE(IsDigitsOnly(u" 12"));
+  EXPECT_FALSE(IsDigitsOnly(u"１２"));  // full-width digits are no digits here
+
+  EXPECT_EQ(Unslash(u"http:\\/\\/a.b\\/c\\\\/d"), u"http://a.b/c\\/d");
+
+  struct Case {
+    Text filled;
+    const char16_t* expected;
+  };
+  const std::vector<Case> cases = {
+      {Fill(u"/a?x=%s&n=%d&t=%u", {u"q", u"5", u"9"}), u"/a?x=q&n=5&t=9"},
+      {Fill(u"100%%%s", {u"!"}), u"100%!"},
+      {Fill(u"%s-%s", {u"only"}), u"only-"},  // a missing value leaves the place empty
+      {Fill(u"%s", {u"a", u"spare"}), u"a"},
+      {Fill(u"%x%", {u"v"}), u"%x%"},         // not a placeholder: kept as it is
+      {Fill(u"apiHost=http%%3A%%2F%%2Fx", {}), u"apiHost=http%3A%2F%2Fx"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.filled, c.expected);
+}
+
+TEST(KitSegments, VisitsTheTextAfterEveryMarker) {
+  std::vector<Text> seen;
+  auto record = [&](TextView segment) {
+    seen.emplace_back(segment);
+    return true;
+  };
+  SegmentVisit visit = VisitSegments(u"head|a|bb||c", u"|", record);
+  EXPECT_EQ(visit.markers, 4);
+  EXPECT_FALSE(visit.stopped);
+  EXPECT_EQ(seen, (std::vector<Text>{u"a", u"bb", u"", u"c"}));
+
+  seen.clear();
+  visit = VisitSegments(u"no marker here", u"|", record);
+  EXPECT_EQ(visit.markers, 0);
+  EXPECT_TRUE(seen.empty());
+  EXPECT_EQ(VisitSegments(u"a|b", u"", record).markers, 0);
+
+  // A visitor that stops: later segments are not visited, but still counted.
+  int visited = 0;
+  visit = VisitSegments(u"<x>1<x>2<x>3", u"<x>", [&](TextView segment) {
+    ++visited;
+    return segment != u"2";
+  });
+  EXPECT_EQ(visited, 2);
+  EXPECT_EQ(visit.markers, 3);
+  EXPECT_TRUE(visit.stopped);
+}
+
+TEST(KitPagedWalk, EndsOnARepeatedPageARepeatedKeyOrTheCap) {
+  PagedWalk walk;
+  EXPECT_EQ(walk.Page(), 0);
+  EXPECT_TRUE(walk.Admit(u"page one"));
+  walk.NextPage();
+  EXPECT_EQ(walk.Page(), 1);
+  EXPECT_TRUE(walk.Admit(u"page two"));
+  EXPECT_FALSE(walk.Admit(u"page two"));  // the site repeats its last page
+
+  PagedWalk keyed;
+  EXPECT_TRUE(keyed.NewKey(u"1382"));
+  EXPECT_TRUE(keyed.NewKey(u"1390"));
+  EXPECT_FALSE(keyed.NewKey(u"1390"));
+  PagedWalk emptyKeys;
+  EXPECT_TRUE(emptyKeys.NewKey(u""));
+  EXPECT_FALSE(emptyKeys.NewKey(u""));
+
+  PagedWalk capped(3);
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(capped.Admit(NumberText(i))) << i;
+  EXPECT_FALSE(capped.Admit(u"fourth, new but over the cap"));
+}
+
+class KitWeb : public ::testing::Test {
+ protected:
+  void SetUp() override { net::SetProxy(web.ProxyAddress()); }
+  void TearDown() override {
+    net::SetProxy("");
+    net::CookieStore::Instance().ClearAll();
+  }
+  FakeWeb web;
+};
+
+TEST_F(KitWeb, PageSessionFetchesDecodesAndReusesItsHeaders) {
+  test::FakeReply gbk;
+  gbk.body = ToGbk(u"相册列表");
+  gbk.encoding = test::FakeReply::Encoding::Gzip;
+  web.Get("http://pages.example.com/gbk", gbk);
+  web.Get("http://pages.example.com/utf8", ToUtf8(u"第二页"));
+  web.Get("http://pages.example.com/empty", std::string());
+
+  PageSession session(u"Accept-Encoding: gzip, deflate\r\nReferer: http://pages.example.com/");
+  Text text;
+  ASSERT_TRUE(session.Get(u"http://pages.example.com/gbk", text, net::DM_INFLATE));
+  EXPECT_EQ(text, u"相册列表");
+  ASSERT_TRUE(session.Get(u"http://pages.example.com/utf8", text, net::DM_UTF8));
+  EXPECT_EQ(text, u"第二页");
+  EXPECT_FALSE(session.Get(u"http://pages.example.com/empty", text, net::DM_UTF8));
+  EXPECT_EQ(text, u"");
+  EXPECT_EQ(session.Request().readTimeoutMs, kPageTimeoutMs);
+
+  const auto requests = web.Requests();
+  ASSERT_EQ(requests.size(), 3u);
+  for (const auto& request : requests) EXPECT_EQ(request.Header("Referer"), "http://pages.example.com/");
+}
+
+TEST_F(KitWeb, PageSessionFailsWhenNothingAnswers) {
+  PageSession session({}, 2000);
+  session.Request().pauseSeconds = 0;
+  Text text = u"old";
+  net::SetProxy("http://127.0.0.1:1");  // nobody listens there
+  EXPECT_FALSE(session.Get(u"http://pages.example.com/x", text, net::DM_UTF8));
+  EXPECT_EQ(text, u"");
+}
+
+// A site that answers every page number with the same page: the walk ends on the second.
+TEST_F(KitWeb, AWalkOverARepeatingSiteEnds) {
+  web.Get("http://pages.example.com/list?page=*", "<li>same</li>");
+  PageSession session;
+  PagedWalk walk;
+  Text text;
+  int read = 0;
+  while (walk.Fetch(session, u"http://pages.example.com/list?page=" + NumberText(walk.Page() + 1), text,
+                    net::DM_UTF8)) {
+    ++read;
+    walk.NextPage();
+  }
+  EXPECT_EQ(read, 1);
+  EXPECT_EQ(web.Requests().size(), 2u);
+}
+
+TEST_F(KitWeb, CookiesAreFoundByNameWhereverTheyStand) {
+  struct Case {
+    const char16_t* cookies;
+    const char16_t* name;
+    const char16_t* value;
+  };
+  const std::vector<Case> cases = {
+      {u"skey=@abc; uin=o123", u"skey", u"@abc"},  // the first cookie of the string
+      {u"uin=o123; skey=@abc", u"skey", u"@abc"},
+      {u"p_skey=zz; skey=@abc", u"skey", u"@abc"},  // a longer name ending alike is another cookie
+      {u"uin=o123;skey=x", u"skey", u"x"},
+      {u"a=b=c; d=e", u"a", u"b=c"},
+      {u"uin=o123", u"skey", u""},
+      {u"", u"skey", u""},
+      {u"skey; skey=2", u"skey", u"2"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(CookieValue(c.cookies, c.name), c.value) << ToUtf8(c.cookies);
+
+  auto& store = net::CookieStore::Instance();
+  store.SetCookie(u"http://user.qzone.qq.com/", "skey=@Zx9; path=/; domain=qq.com");
+  store.SetCookie(u"http://user.qzone.qq.com/", "uin=o0042; path=/; domain=qq.com");
+  EXPECT_EQ(CookieFor(u"http://user.qzone.qq.com/", u"uin"), u"o0042");
+  EXPECT_EQ(CookieToken(u"http://user.qzone.qq.com/", u"skey"), TokenHash(u"@Zx9"));
+  EXPECT_EQ(CookieToken(u"http://user.qzone.qq.com/", u"missing"), 5381u);
+}
+
+// Deliveries and questions over a MainState with an empty site table.
+class KitState : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    state.SetReady();
+    state.runFolder = save.text();
+    state.queue.Reset(save.text());
+  }
+  RecordingUi ui;
+  SiteTable sites{};
+  TempDir work, save;
+  MainState state{ui, sites, work.text()};
+};
+
+TEST_F(KitState, AddRowAndQueuePictureTellWhetherToGoOn) {
+  ST_PERLISTRECORD album;
+  album.name = u"春天";
+  state.listState = LIST_RUNNING;
+  EXPECT_TRUE(AddRow(state, album));
+  state.listState = LIST_STOP;
+  EXPECT_FALSE(AddRow(state, album));
+  EXPECT_EQ(state.albums.Count(), 2);  // the row is delivered before the answer
+
+  struct Case {
+    int downloadState;
+    bool goOn;
+  };
+  for (const Case& c : std::vector<Case>{{DOWNLOAD_RUNNING, true}, {DOWNLOAD_READER_STOP, false},
+                                          {DOWNLOAD_USER_STOP, false}}) {
+    state.downloadState = c.downloadState;
+    EXPECT_EQ(QueuePicture(state, u"http://p.example.com/1.jpg", u"d", Text(), 0), c.goOn) << c.downloadState;
+  }
+  EXPECT_EQ(state.queue.items.size(), 3u);
+}
+
+TEST_F(KitState, TheLoginQuestionIsAskedOncePerPrompt) {
+  ui.answers = {false, true, true};
+  EXPECT_FALSE(AskLogin(state, u"登录吗?", u"http://login.example.com/a"));
+  EXPECT_TRUE(AskLogin(state, u"登录吗?", u"http://login.example.com/b"));
+  EXPECT_EQ(ui.questions, (std::vector<Text>{u"提示|登录吗?", u"提示|登录吗?"}));
+  EXPECT_EQ(ui.logins, (std::vector<Text>{u"http://login.example.com/b"}));
+
+  LoginPrompt prompt;
+  EXPECT_FALSE(prompt.Asked());
+  EXPECT_TRUE(prompt.AskOnce(state, u"输入密码?", u"http://login.example.com/c"));
+  EXPECT_TRUE(prompt.Asked());
+  EXPECT_FALSE(prompt.AskOnce(state, u"输入密码?", u"http://login.example.com/c"));
+  EXPECT_EQ(ui.questions.size(), 3u);
+  EXPECT_EQ(ui.logins.size(), 2u);
+
+  LoginPrompt declined;  // a No also counts as asked
+  ui.answers = {false};
+  EXPECT_FALSE(declined.AskOnce(state, u"输入密码?", u"http://login.example.com/d"));
+  EXPECT_FALSE(declined.AskOnce(state, u"输入密码?", u"http://login.example.com/d"));
+  EXPECT_EQ(ui.questions.size(), 4u);
+  EXPECT_EQ(ui.logins.size(), 2u);
+}
+
+}  // namespace
+}  // namespace zentrow

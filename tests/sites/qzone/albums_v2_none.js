@@ -1,0 +1,9 @@
+_Callback(
+{
+   "code" : 0,
+   "subcode" : 0,
+   "data" : {
+      "album" : null
+   }
+}
+);
