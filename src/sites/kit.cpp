@@ -47,6 +47,11 @@ int32_t ReadInt(TextView text) {
   return static_cast<int32_t>(value >= kCeiling ? kCeiling - 1 : value);
 }
 
+bool FoundAfterStart(TextView text, TextView part) {
+  const size_t at = text.find(part);
+  return at != TextView::npos && at > 0;
+}
+
 bool IsDigitsOnly(TextView text) {
   for (char16_t c : text)
     if (c < u'0' || c > u'9') return false;

@@ -86,6 +86,10 @@ class Cutter {
 // True when every character is one of "0123456789" (an empty text counts as digits only).
 bool IsDigitsOnly(TextView text);
 
+// Whether `part` occurs in `text` after its first character (the branch tables' "found
+// after the start").
+bool FoundAfterStart(TextView text, TextView part);
+
 // Every "\/" of an address taken from JSON replaced by "/".
 Text Unslash(TextView text);
 

@@ -74,8 +74,7 @@ void QqGroupAlbums(MainState& state, const Text& key) {
   while (walk.Fetch(session,
                     Fill(kAlbumListPage, {key, member, key, NumberText(walk.Page() * kAlbumsPerPage), token}),
                     page, net::DM_INFLATE | net::DM_UTF8)) {
-    const size_t refused = page.find(kNotLoggedIn);
-    if (refused != Text::npos && refused > 0) return;
+    if (FoundAfterStart(page, kNotLoggedIn)) return;
     ST_PERLISTRECORD record;
     const SegmentVisit visit = VisitSegments(page, u"\"coverurl\" : \"", [&](TextView segment) {
       return !ReadGroupAlbum(segment, key, member, token, record) || AddRow(state, record);

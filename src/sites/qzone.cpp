@@ -44,10 +44,6 @@ Text CookieAddress() { return UserHost() + u"/"; }
 uint32_t Token() { return CookieToken(CookieAddress(), u"skey"); }
 
 bool Contains(TextView text, TextView part) { return text.find(part) != TextView::npos; }
-bool ContainsAfterStart(TextView text, TextView part) {
-  size_t at = text.find(part);
-  return at != TextView::npos && at > 0;
-}
 
 // R1: the storage route, from the route host or, failing that, from the user host.
 bool FetchRoute(MainState& state, PageSession& session, const Text& number, unsigned mode, Text& route) {
@@ -61,7 +57,7 @@ bool FetchRoute(MainState& state, PageSession& session, const Text& number, unsi
 // the service wrote it, anything else offers the login at the user's space. True when the
 // reply was such a message (the reader then ends; the user lists again after logging in).
 bool ServiceMessage(MainState& state, const Text& text, const Text& number) {
-  if (!ContainsAfterStart(text, kServiceMessage)) return false;
+  if (!FoundAfterStart(text, kServiceMessage)) return false;
   TextView view = text;
   Text message = CutBetween(view, kServiceMessage, u"\"");
   if (Contains(message, kTooFrequent)) state.Ui().ShowMessage(message);
@@ -213,7 +209,7 @@ void QzonePhotos(MainState& state, int albumIndex) {
     ReplaceAll(address, u"albumid=", u"topicId=");
     if (!walk.Fetch(session, address, text, net::DM_INFLATE | net::DM_AUTO)) return;
 
-    if (ContainsAfterStart(text, kSorryMessage) && (album.remarks & REMARK_PASSWORD) &&
+    if (FoundAfterStart(text, kSorryMessage) && (album.remarks & REMARK_PASSWORD) &&
         password.AskOnce(state, kPasswordQuestion, QzoneAlbumPage(album.listAddress)))
       continue;  // the same page again, now with the password given
 

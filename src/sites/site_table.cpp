@@ -1,4 +1,5 @@
 #include "sites/qq_readers.h"
+#include "sites/sina.h"
 #include "sites/sites.h"
 
 namespace zentrow {
@@ -7,6 +8,7 @@ const SiteTable& ProductionSites() {
   static const SiteTable table = [] {
     SiteTable sites{};
     sites[SITE_QQ] = QqSiteReaders();
+    sites[SITE_SINA] = SinaReaders();
     return sites;
   }();
   return table;
