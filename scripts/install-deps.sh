@@ -16,6 +16,12 @@ packages=(
   libbenchmark-dev
   libcpp-httplib-dev
   nginx-light
+  # the desktop program: Qt 6 widgets, the login window's browser, GL headers Qt's CMake
+  # files ask for, and a CJK font so Chinese renders (the window tests run offscreen)
+  qt6-base-dev
+  qt6-webengine-dev
+  libgl-dev
+  fonts-wqy-microhei
 )
 
 missing=()
