@@ -311,12 +311,25 @@ void CZentrowDlg::BuildMenus() {
 
   optionsMenu_ = menuBar()->addMenu(QStringLiteral("<设置>"));
   AddCommand(optionsMenu_, ID_DOWNLOAD_SETTINGS, QStringLiteral("下载参数设置"), [this] {
-    CDlgDownSet dialog(state_->Settings().Params(state_->Category()), prompts_, this);
-    if (dialog.exec() == QDialog::Accepted) state_->SaveSettings();
+    // The dialog edits a copy; the engine's settings change under their lock on OK.
+    const int site = state_->Category();
+    DownloadParams params = state_->SettingsCopy().Params(site);
+    CDlgDownSet dialog(params, prompts_, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    state_->ChangeSettings([&](SettingsFile& settings) {
+      settings.Params(site) = params;
+      return true;
+    });
   });
   AddCommand(optionsMenu_, ID_NAME_SETTINGS, QStringLiteral("文件名设置"), [this] {
-    CDlgSaveSet dialog(state_->Settings().Naming(state_->Category()), prompts_, this);
-    if (dialog.exec() == QDialog::Accepted) state_->SaveSettings();
+    const int site = state_->Category();
+    NamingRecord naming = state_->SettingsCopy().Naming(site);
+    CDlgSaveSet dialog(naming, prompts_, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    state_->ChangeSettings([&](SettingsFile& settings) {
+      settings.Naming(site) = naming;
+      return true;
+    });
   });
   optionsMenu_->addSeparator();
   for (const OptionCommand& option : kOptions) {
@@ -363,8 +376,9 @@ void CZentrowDlg::StartUp() {
     MakeFolderPath(documents);
     savePath = Q(documents);
   }
-  const TextList addresses = state_->Settings().History(HistoryList::Address);
-  const TextList paths = state_->Settings().History(HistoryList::SavePath);
+  const SettingsFile settings = state_->SettingsCopy();
+  const TextList addresses = settings.History(HistoryList::Address);
+  const TextList paths = settings.History(HistoryList::SavePath);
   QStringList remembered;
   for (const Text& entry : addresses) remembered.append(Q(entry));
   ui_.address->SetRemembered(remembered);
@@ -439,7 +453,7 @@ void CZentrowDlg::CategoryChanged() {
 void CZentrowDlg::UpdateMenuStates() {
   commands_[ID_LOGIN_METHOD]->setChecked(loginMethod_);
   const int site = state_->Category();
-  const uint16_t flags = state_->Settings().Naming(site).optionFlags;
+  const uint16_t flags = state_->SettingsCopy().Naming(site).optionFlags;
   for (const OptionCommand& option : kOptions) {
     if (option.id != 0) commands_[option.id]->setChecked(flags & option.bit);
   }
@@ -450,12 +464,15 @@ void CZentrowDlg::UpdateMenuStates() {
 }
 
 void CZentrowDlg::ToggleOption(uint16_t bit, bool set) {
-  uint16_t& flags = state_->Settings().Naming(state_->Category()).optionFlags;
-  // The two shop choices exclude each other.
-  if (set && bit == OPT_MAIN_PICTURES) flags &= static_cast<uint16_t>(~OPT_DESCRIPTION_PICTURES);
-  if (set && bit == OPT_DESCRIPTION_PICTURES) flags &= static_cast<uint16_t>(~OPT_MAIN_PICTURES);
-  flags = set ? static_cast<uint16_t>(flags | bit) : static_cast<uint16_t>(flags & ~bit);
-  state_->SaveSettings();
+  const int site = state_->Category();
+  state_->ChangeSettings([&](SettingsFile& settings) {
+    uint16_t& flags = settings.Naming(site).optionFlags;
+    // The two shop choices exclude each other.
+    if (set && bit == OPT_MAIN_PICTURES) flags &= static_cast<uint16_t>(~OPT_DESCRIPTION_PICTURES);
+    if (set && bit == OPT_DESCRIPTION_PICTURES) flags &= static_cast<uint16_t>(~OPT_MAIN_PICTURES);
+    flags = set ? static_cast<uint16_t>(flags | bit) : static_cast<uint16_t>(flags & ~bit);
+    return true;
+  });
   UpdateMenuStates();
 }
 
@@ -481,17 +498,17 @@ void CZentrowDlg::ChooseSavePath() {
 }
 
 void CZentrowDlg::OfferSavePath(const QString& path) {
-  if (!state_->Settings().OfferHistory(HistoryList::SavePath, T(path))) return;
+  if (!state_->ChangeSettings([&](SettingsFile& settings) { return settings.OfferHistory(HistoryList::SavePath, T(path)); }))
+    return;
   ui_.savePath->AddRemembered(path);
-  state_->SaveSettings();
 }
 
 // While a download runs: the folder of the listing being downloaded; otherwise the save path.
 void CZentrowDlg::OpenSavePath() {
   const QString path = ui_.savePath->currentText().trimmed();
   if (path.isEmpty()) return;
-  if (state_->downloadState != DOWNLOAD_IDLE) {
-    OpenPage(WithSlash(path) + Q(state_->ownerFolder) + Q(state_->extraFolder));
+  if (const Text album = state_->CurrentAlbumFolder(); !album.empty()) {
+    OpenPage(Q(album));
   } else {
     OpenPage(path);
   }
@@ -708,7 +725,7 @@ void CZentrowDlg::DownloadLook(bool running) {
 }
 
 void CZentrowDlg::AddressHistoryTaken() {
-  const TextList history = state_->Settings().History(HistoryList::Address);
+  const TextList history = state_->SettingsCopy().History(HistoryList::Address);
   if (history.empty()) return;
   const QString newest = Q(history.front());
   if (!ui_.address->Remembered().contains(newest)) ui_.address->AddRemembered(newest);

@@ -89,6 +89,28 @@ void MainState::SaveSettings() {
   settings_.Save();
 }
 
+bool MainState::ChangeSettings(const std::function<bool(SettingsFile&)>& change) {
+  std::lock_guard lock(settingsMutex_);
+  if (!change(settings_)) return false;
+  settings_.Save();
+  return true;
+}
+
+SettingsFile MainState::SettingsCopy() const {
+  std::lock_guard lock(settingsMutex_);
+  return settings_;
+}
+
+Text MainState::CurrentAlbumFolder() const {
+  std::lock_guard lock(inputs_);
+  return currentFolder_;
+}
+
+void MainState::SetCurrentFolder(const Text& folder) {
+  std::lock_guard lock(inputs_);
+  currentFolder_ = folder;
+}
+
 void MainState::Start(std::thread& slot, void (MainState::*job)()) {
   std::thread finished;
   {
@@ -252,6 +274,7 @@ void MainState::DownloadJob() {
   values.singleThreadPause = singleThreadPause;
   runFolder = folder;
   queue.Reset(folder);
+  SetCurrentFolder(folder);
 
   std::vector<int> chosen;
   {
@@ -279,6 +302,7 @@ void MainState::DownloadJob() {
       continue;
     }
     if (sites_[site].photos) sites_[site].photos(*this, albumIndex);
+    SetCurrentFolder(queue.folder);
 
     AlbumDownloadSummary summary;
     summary.albumIndex = albumIndex;
@@ -312,6 +336,7 @@ void MainState::DownloadJob() {
     ui_.AlbumDownloaded(summary);
   }
 
+  SetCurrentFolder(Text());
   downloadState = DOWNLOAD_IDLE;
   ui_.DownloadLook(false);
   ui_.SetStatus1(u"下载完毕");

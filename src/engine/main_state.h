@@ -9,6 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -63,9 +64,18 @@ class MainState {
   void WaitListing();
   void WaitDownload();
 
+  // The settings for a front end that changes them while no listing or download runs
+  // (the command line). A window, whose changes can come at any time, uses the two below.
   SettingsFile& Settings() { return settings_; }
   // Saves the settings file (after a change made through Settings()).
   void SaveSettings();
+  // Runs `change` on the settings under the settings lock; saves them when it returns true.
+  bool ChangeSettings(const std::function<bool(SettingsFile&)>& change);
+  // A copy of the settings, taken under the lock.
+  SettingsFile SettingsCopy() const;
+  // The folder of the album being downloaded (the download folder between albums), or
+  // empty when no download runs.
+  Text CurrentAlbumFolder() const;
   const Text& WorkingFolder() const { return workingFolder_; }
   UiPort& Ui() { return ui_; }
 
@@ -107,11 +117,12 @@ class MainState {
   // Starts `job` on `slot` once the job that ran there before has ended.
   void Start(std::thread& slot, void (MainState::*job)());
   void Wait(std::thread& slot);
+  void SetCurrentFolder(const Text& folder);
 
   UiPort& ui_;
   const SiteTable& sites_;
   const Text workingFolder_;
-  std::mutex settingsMutex_;  // the listing and the driver read and save the settings too
+  mutable std::mutex settingsMutex_;  // the listing and the driver read and save the settings too
   SettingsFile settings_;
   std::atomic<bool> ready_{false};
   std::atomic<bool> pictureStop_{false};
@@ -122,6 +133,7 @@ class MainState {
   Text address_;
   Text savePath_;
   std::vector<int> ticked_;
+  Text currentFolder_;
 
   std::mutex jobs_;
   std::thread listing_;
