@@ -9,8 +9,9 @@ build: deps
 	cmake --preset default >/dev/null
 	cmake --build --preset default
 
+# The program keeps soft.dat, cookies.txt and tmp/ in the folder it starts in.
 run: build
-	./build/default/zentrow-cli --help
+	mkdir -p build/work && cd build/work && ../default/zentrow
 
 test-default: deps
 	cmake --preset default >/dev/null
