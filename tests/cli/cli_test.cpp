@@ -8,12 +8,12 @@
 
 #include <atomic>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "engine/main_state.h"
 #include "net/http.h"
 #include "support/fake_web.h"
+#include "support/temp_dir.h"
 #include "toolkit/codepage.h"
 
 namespace zentrow {
@@ -21,21 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A fresh folder, removed with everything in it.
-struct TempFolder {
-  TempFolder() {
-    char pattern[] = "/tmp/zentrow-cli-XXXXXX";
-    path = ::mkdtemp(pattern);
-  }
-  ~TempFolder() { fs::remove_all(path); }
-  std::string Slash() const { return path + "/"; }
-  std::string path;
-};
-
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using test::TempDir;
 
 struct Result {
   int status = -1;
@@ -100,7 +86,7 @@ class CliTest : public ::testing::Test {
   }
 
   Result Run(std::vector<std::string> args, const Terminal& terminal = {}) {
-    args.insert(args.begin(), {"--work-dir", work_.path});
+    args.insert(args.begin(), {"--work-dir", work_.path().string()});
     std::ostringstream out, err;
     std::istringstream in(terminal.typed);
     const CliIo io{out, err, in, terminal.err, terminal.in};
@@ -111,7 +97,7 @@ class CliTest : public ::testing::Test {
     return r;
   }
 
-  TempFolder work_, save_;
+  TempDir work_, save_;
   test::FakeWeb web_;
   SiteTable sites_{};
   std::atomic<int> seenListType_{-1};
@@ -128,7 +114,7 @@ TEST_F(CliTest, ListPrintsTheRowTextsTabSeparated) {
   EXPECT_EQ(r.err.rfind("site: SiteIndex 0: ", 0), 0u) << r.err;
   EXPECT_NE(r.err.find("status: 获取相册列表完成，共4个\n"), std::string::npos) << r.err;
   EXPECT_TRUE(web_.RequestsTo("http://photo.example.com/").empty());  // the listing's auto-download stays off
-  EXPECT_FALSE(fs::exists(fs::path(work_.path) / "春天"));
+  EXPECT_FALSE(fs::exists(work_.File("春天")));
 }
 
 TEST_F(CliTest, JsonCarriesEveryFieldEscaped) {
@@ -170,17 +156,17 @@ TEST_F(CliTest, CategoryAndSubKindAsTheBoxesWouldStand) {
 }
 
 TEST_F(CliTest, DownloadsTheChosenAlbumsAndSummarisesEach) {
-  const Result r = Run({"download", "10001", "--albums", "1,3-4", "--save-path", save_.path,
+  const Result r = Run({"download", "10001", "--albums", "1,3-4", "--save-path", save_.path().string(),
                         "--cookies", ZENTROW_TEST_DATA "/cli/testdata/cookies.txt"});
   EXPECT_EQ(r.status, CLI_DONE) << r.err;
-  const std::string save = save_.Slash();
+  const std::string save = ToUtf8(save_.text());
   EXPECT_EQ(r.out,
             "0001\t春天\tqueued=2\tsaved=2\tfailed=0\t" + save + "春天/\n"
             "0003\t夏天\tqueued=3\tsaved=3\tfailed=0\t" + save + "夏天/\n"
             "0004\t春天 (1)\tqueued=0\tsaved=0\tfailed=0\t" + save + "\n");
-  EXPECT_EQ(ReadAll(save + "春天/p2.jpg"), "\xFF\xD8\xFF picture a/2.jpg");
-  EXPECT_EQ(ReadAll(save + "夏天/p3.jpg"), "\xFF\xD8\xFF picture c/3.jpg");
-  EXPECT_FALSE(fs::exists(save + "Secret"));
+  EXPECT_EQ(save_.Read("春天/p2.jpg"), "\xFF\xD8\xFF picture a/2.jpg");
+  EXPECT_EQ(save_.Read("夏天/p3.jpg"), "\xFF\xD8\xFF picture c/3.jpg");
+  EXPECT_FALSE(fs::exists(save_.File("Secret")));
   EXPECT_TRUE(web_.RequestsTo("http://photo.example.com/b/").empty());
   EXPECT_NE(r.err.find("save-path: " + save + "\n"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("status: 下载完毕\n"), std::string::npos) << r.err;
@@ -191,7 +177,7 @@ TEST_F(CliTest, DownloadsTheChosenAlbumsAndSummarisesEach) {
   const auto requests = web_.RequestsTo("http://photo.example.com/c/1.jpg");
   ASSERT_FALSE(requests.empty());
   EXPECT_NE(requests[0].Header("Cookie").find("sid=cli-cookie"), std::string::npos);
-  EXPECT_NE(ReadAll(fs::path(work_.path) / "cookies.txt").find("cli-cookie"), std::string::npos);
+  EXPECT_NE(work_.Read("cookies.txt").find("cli-cookie"), std::string::npos);
 
   // The save path is remembered: the next download uses it without being told.
   const Result again = Run({"download", "10001", "--albums", "1"});
@@ -200,14 +186,15 @@ TEST_F(CliTest, DownloadsTheChosenAlbumsAndSummarisesEach) {
 }
 
 TEST_F(CliTest, AFailedPictureEndsWithStatus3) {
-  const Result r = Run({"download", "10001", "--albums", "2", "--save-path", save_.path});
+  const Result r = Run({"download", "10001", "--albums", "2", "--save-path", save_.path().string()});
   EXPECT_EQ(r.status, CLI_PICTURES_FAILED) << r.err;
-  EXPECT_EQ(r.out, "0002\tSecret\tqueued=2\tsaved=1\tfailed=1\t" + save_.Slash() + "Secret/\n");
+  EXPECT_EQ(r.out, "0002\tSecret\tqueued=2\tsaved=1\tfailed=1\t" + ToUtf8(save_.text()) + "Secret/\n");
   EXPECT_NE(r.err.find("status: 有1张图片下载失败\n"), std::string::npos) << r.err;
 }
 
 TEST_F(CliTest, ProgressRedrawsOneLineOnATerminal) {
-  const Result r = Run({"download", "10001", "--albums", "3", "--save-path", save_.path}, Terminal{true, false, ""});
+  const Result r =
+      Run({"download", "10001", "--albums", "3", "--save-path", save_.path().string()}, Terminal{true, false, ""});
   EXPECT_EQ(r.status, CLI_DONE) << r.err;
   EXPECT_NE(r.err.find("\r\033[Kstatus: [########################] 100% "), std::string::npos) << r.err;
   EXPECT_EQ(r.err.find("\nstatus: 已下载"), std::string::npos) << r.err;
@@ -289,8 +276,8 @@ TEST_F(CliTest, UsageErrorsEndWithStatus2) {
 }
 
 TEST_F(CliTest, ASavePathThatCannotBeMadeIsAnError) {
-  std::ofstream(save_.Slash() + "file") << "x";
-  const Result r = Run({"download", "10001", "--albums", "1", "--save-path", save_.Slash() + "file/sub"});
+  save_.Write("file", "x");
+  const Result r = Run({"download", "10001", "--albums", "1", "--save-path", save_.File("file/sub").string()});
   EXPECT_EQ(r.status, CLI_USAGE);
   EXPECT_EQ(r.out, "");
   EXPECT_NE(r.err.find("message: 请检测设置的保存路径是否有误\n"), std::string::npos) << r.err;
@@ -308,20 +295,20 @@ std::string Quoted(const std::string& arg) {
 class BinaryTest : public ::testing::Test {
  protected:
   Result Run(const std::vector<std::string>& args) {
-    std::string command = Quoted(ZENTROW_CLI_PATH) + " --work-dir " + Quoted(work_.path);
+    std::string command = Quoted(ZENTROW_CLI_PATH) + " --work-dir " + Quoted(work_.path().string());
     for (const auto& arg : args) command += " " + Quoted(arg);
-    const std::string out = streams_.Slash() + "out";
-    const std::string err = streams_.Slash() + "err";
+    const std::string out = streams_.File("out").string();
+    const std::string err = streams_.File("err").string();
     const int raw = std::system((command + " >" + Quoted(out) + " 2>" + Quoted(err) + " </dev/null").c_str());
     Result r;
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.out = ReadAll(out);
-    r.err = ReadAll(err);
+    r.out = streams_.Read("out");
+    r.err = streams_.Read("err");
     return r;
   }
-  std::string SoftDat() { return ReadAll(fs::path(work_.path) / "soft.dat"); }
+  std::string SoftDat() { return work_.Read("soft.dat"); }
 
-  TempFolder work_, streams_;
+  TempDir work_, streams_;
 };
 
 TEST_F(BinaryTest, HelpDocumentsCommandsOptionsKeysAndStatuses) {

@@ -2,11 +2,9 @@
 
 #include <gtest/gtest.h>
 #include <httplib.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <mutex>
 #include <set>
@@ -14,6 +12,7 @@
 
 #include "net/http.h"
 #include "support/fake_web.h"
+#include "support/temp_dir.h"
 #include "toolkit/codepage.h"
 #include "toolkit/files.h"
 
@@ -23,15 +22,6 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-Bytes ReadAll(const Text& path) {
-  std::ifstream in(NativePath(path), std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteAll(const Text& path, const Bytes& bytes) {
-  std::ofstream(NativePath(path), std::ios::binary) << bytes;
-}
-
 int64_t WriteTime(const Text& path) {
   struct stat st {};
   return ::stat(NativePath(path).c_str(), &st) == 0 ? st.st_mtime : -1;
@@ -40,17 +30,10 @@ int64_t WriteTime(const Text& path) {
 // A fresh folder per test, removed afterwards.
 class FolderTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/zentrow-download-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    folder_ = FromNativePath(pattern) + u"/";
-  }
-  void TearDown() override { std::filesystem::remove_all(NativePath(folder_)); }
-
   // One picture per address entry, named 1.jpg, 2.jpg, ...
   DownloadQueue Queue(const std::vector<std::string>& entries) const {
     DownloadQueue queue;
-    queue.Reset(folder_);
+    queue.Reset(dir_.text());
     for (const auto& entry : entries) {
       queue.Append({FromUtf8(entry), NumberText(static_cast<long long>(queue.items.size()) + 1) + u".jpg", {}});
     }
@@ -59,13 +42,12 @@ class FolderTest : public ::testing::Test {
   // One picture under its own name.
   DownloadQueue Single(const std::string& entry, const std::string& name) const {
     DownloadQueue queue;
-    queue.Reset(folder_);
+    queue.Reset(dir_.text());
     queue.Append({FromUtf8(entry), FromUtf8(name), {}});
     return queue;
   }
-  Text In(std::string_view name) const { return folder_ + FromUtf8(name); }
 
-  Text folder_;
+  test::TempDir dir_;
 };
 
 struct Outcome {
@@ -96,7 +78,6 @@ Outcome Download(const DownloadQueue& queue, const DownloadValues& values) {
 class DownloadTest : public FolderTest {
  protected:
   void SetUp() override {
-    FolderTest::SetUp();
     net::SetProxy(web_.ProxyAddress());
     values_.retryPauseSeconds = 0;
   }
@@ -151,7 +132,7 @@ TEST_F(DownloadTest, MoreThreadsThanPicturesSavesEveryPicture) {
   EXPECT_EQ(out.progress.back(), std::make_pair(3, 3));
   for (size_t k = 1; k < out.progress.size(); ++k) EXPECT_GT(out.progress[k].first, out.progress[k - 1].first);
   EXPECT_TRUE(out.progressOnCallingThread);
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(ReadAll(queue.SavePath(i)), bodies[i]);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(test::ReadFile(NativePath(queue.SavePath(i))), bodies[i]);
   EXPECT_EQ(web_.RequestsTo("http://img.example/2.jpg").at(0).Header("Referer"), "http://album.example/page");
   EXPECT_EQ(web_.RequestsTo("http://img.example/1.jpg").at(0).Header("Referer"), "");
 }
@@ -227,7 +208,7 @@ TEST_F(DownloadTest, AlternativeAddressStandsInForAnEmptyOrPlaceholderReply) {
     }
     EXPECT_EQ(FileExists(queue.SavePath(0)), !c.kept.empty());
     if (!c.kept.empty()) {
-      EXPECT_EQ(ReadAll(queue.SavePath(0)), c.kept);
+      EXPECT_EQ(test::ReadFile(NativePath(queue.SavePath(0))), c.kept);
     }
   }
 }
@@ -318,10 +299,7 @@ class ProbeWeb {
 
 class ProbedDownloadTest : public FolderTest {
  protected:
-  void SetUp() override {
-    FolderTest::SetUp();
-    net::SetProxy(web_.ProxyAddress());
-  }
+  void SetUp() override { net::SetProxy(web_.ProxyAddress()); }
 
   // Pictures p0.jpg, p1.jpg, ... with the given reply delays.
   DownloadQueue Pictures(const std::vector<std::chrono::milliseconds>& delays) {
@@ -427,32 +405,32 @@ TEST_F(ProbedDownloadTest, NothingQueuedStartsNothing) {
 using FinishingTest = FolderTest;
 
 TEST_F(FinishingTest, FixFormatRenamesToTheContentsExtension) {
-  std::filesystem::create_directory(NativePath(In("sub")));
+  std::filesystem::create_directory(dir_.File("sub"));
   DownloadQueue queue;
-  queue.Reset(folder_);
-  for (const Text& name : {Text(u"a.jpg"), Text(u"b.jpg"), In("sub/c.jpg"), Text(u"missing.jpg")}) {
+  queue.Reset(dir_.text());
+  for (const Text& name : {Text(u"a.jpg"), Text(u"b.jpg"), dir_.FileText("sub/c.jpg"), Text(u"missing.jpg")}) {
     queue.Append({u"http://a.example/" + name, name, {}});
   }
-  WriteAll(In("a.jpg"), "\x89PNG\r\n\x1a\n");
-  WriteAll(In("b.jpg"), "\xFF\xD8\xFF\xE0");
-  WriteAll(In("sub/c.jpg"), "GIF89a");
+  dir_.Write("a.jpg", "\x89PNG\r\n\x1a\n");
+  dir_.Write("b.jpg", "\xFF\xD8\xFF\xE0");
+  dir_.Write("sub/c.jpg", "GIF89a");
 
   FixFormat(queue);
 
   EXPECT_EQ(queue.items[0].fileName, u"a.png");
   EXPECT_EQ(queue.items[1].fileName, u"b.jpg");
-  EXPECT_EQ(queue.items[2].fileName, In("sub/c.gif"));
+  EXPECT_EQ(queue.items[2].fileName, dir_.FileText("sub/c.gif"));
   EXPECT_EQ(queue.items[3].fileName, u"missing.jpg");
-  EXPECT_TRUE(FileExists(In("a.png")));
-  EXPECT_FALSE(FileExists(In("a.jpg")));
-  EXPECT_TRUE(FileExists(In("sub/c.gif")));
+  EXPECT_TRUE(FileExists(dir_.FileText("a.png")));
+  EXPECT_FALSE(FileExists(dir_.FileText("a.jpg")));
+  EXPECT_TRUE(FileExists(dir_.FileText("sub/c.gif")));
   EXPECT_TRUE(queue.HasName(u"A.PNG"));
   EXPECT_FALSE(queue.HasName(u"a.jpg"));
 }
 
 TEST_F(FinishingTest, FixOrderDatesTheFilesAMinuteApartInQueueOrder) {
   DownloadQueue queue = Queue({"http://a/1", "http://a/2", "http://a/3", "http://a/4"});
-  for (int i = 0; i < 3; ++i) WriteAll(queue.SavePath(i), "x");
+  for (int i = 0; i < 3; ++i) dir_.Write(ToUtf8(queue.items[i].fileName), "x");
   const int64_t now = 1700000000;
 
   FixOrder(queue, now);
@@ -465,36 +443,35 @@ TEST_F(FinishingTest, FixOrderDatesTheFilesAMinuteApartInQueueOrder) {
 
 TEST_F(FinishingTest, ListFileHoldsEveryEntryInGbkWithCrLf) {
   DownloadQueue queue;
-  queue.Reset(folder_);
+  queue.Reset(dir_.text());
   queue.Append({u"http://a.example/1.jpg", u"1.jpg", {}});
   queue.Append({u"http://a.example/图片.jpg", u"2.jpg", {}});
   queue.Append({u"http://a.example/3.jpg\r\nhttp://b.example/3.jpg", u"3.jpg", {}});
-  const Text path = In("album.lst");
-  WriteAll(path, std::string(500, 'o'));  // an older, longer list
+  dir_.Write("album.lst", std::string(500, 'o'));  // an older, longer list
 
-  WriteListFile(queue, path);
+  WriteListFile(queue, dir_.FileText("album.lst"));
 
-  EXPECT_EQ(ReadAll(path),
+  EXPECT_EQ(dir_.Read("album.lst"),
             "http://a.example/1.jpg\r\n"
             "http://a.example/\xCD\xBC\xC6\xAC.jpg\r\n"
             "http://a.example/3.jpg\r\nhttp://b.example/3.jpg\r\n");
 }
 
 TEST_F(FinishingTest, MarkerIsUtf16WithoutByteOrderMark) {
-  WriteMarker(folder_, u"http://x/图");
-  EXPECT_EQ(ReadAll(In("pic.vrk")), std::string("h\0t\0t\0p\0:\0/\0/\0x\0/\0\xFE\x56", 20));
-  EXPECT_EQ(ReadMarker(folder_), u"http://x/图");
+  WriteMarker(dir_.text(), u"http://x/图");
+  EXPECT_EQ(dir_.Read("pic.vrk"), std::string("h\0t\0t\0p\0:\0/\0/\0x\0/\0\xFE\x56", 20));
+  EXPECT_EQ(ReadMarker(dir_.text()), u"http://x/图");
 
-  WriteMarker(folder_, u"http://y");  // a shorter address replaces the whole file
-  EXPECT_EQ(ReadAll(In("pic.vrk")).size(), 16u);
-  EXPECT_EQ(ReadMarker(folder_), u"http://y");
+  WriteMarker(dir_.text(), u"http://y");  // a shorter address replaces the whole file
+  EXPECT_EQ(dir_.Read("pic.vrk").size(), 16u);
+  EXPECT_EQ(ReadMarker(dir_.text()), u"http://y");
 }
 
 TEST_F(FinishingTest, ReadMarkerStopsAtALineFeedAndMissingMeansEmpty) {
-  EXPECT_EQ(ReadMarker(folder_), u"");
-  EXPECT_EQ(ReadMarker(folder_ + u"absent/"), u"");
-  WriteAll(In("pic.vrk"), std::string("a\0b\0\n\0c\0", 8));
-  EXPECT_EQ(ReadMarker(folder_), u"ab");
+  EXPECT_EQ(ReadMarker(dir_.text()), u"");
+  EXPECT_EQ(ReadMarker(dir_.FileText("absent/")), u"");
+  dir_.Write("pic.vrk", std::string("a\0b\0\n\0c\0", 8));
+  EXPECT_EQ(ReadMarker(dir_.text()), u"ab");
 }
 
 }  // namespace

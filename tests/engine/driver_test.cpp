@@ -5,9 +5,9 @@
 
 #include "engine/main_state.h"
 #include "net/http.h"
-#include "recording_ui.h"
 #include "support/fake_web.h"
-#include "temp_dir.h"
+#include "support/recording_ui.h"
+#include "support/temp_dir.h"
 #include "toolkit/codepage.h"
 #include "toolkit/files.h"
 

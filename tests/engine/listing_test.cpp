@@ -5,8 +5,8 @@
 #include <thread>
 
 #include "engine/main_state.h"
-#include "recording_ui.h"
-#include "temp_dir.h"
+#include "support/recording_ui.h"
+#include "support/temp_dir.h"
 
 namespace zentrow {
 namespace {

@@ -2,13 +2,12 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
-#include <fstream>
 
 #include "engine/catalogue.h"
+#include "support/temp_dir.h"
 #include "toolkit/codepage.h"
 #include "toolkit/files.h"
 
@@ -19,20 +18,10 @@ namespace fs = std::filesystem;
 
 class SettingsFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "zentrow-settings-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(root_); }
-
-  Text Folder() const { return FromNativePath(root_.string()); }
-  fs::path File() const { return root_ / "soft.dat"; }
-  void PutImage(const Bytes& image) const { std::ofstream(File(), std::ios::binary) << image; }
-  Bytes Image() const {
-    std::ifstream in(File(), std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-  }
+  // The folder without its trailing "/", which Load adds.
+  Text Folder() const { return FromNativePath(dir_.path().string()); }
+  void PutImage(const Bytes& image) const { dir_.Write("soft.dat", image); }
+  Bytes Image() const { return dir_.Read("soft.dat"); }
   static uint16_t U16At(const Bytes& image, size_t at) {
     return static_cast<uint16_t>(static_cast<unsigned char>(image.at(at)) |
                                  static_cast<unsigned char>(image.at(at + 1)) << 8);
@@ -48,7 +37,7 @@ class SettingsFileTest : public ::testing::Test {
     return text;
   }
 
-  fs::path root_;
+  test::TempDir dir_;
 };
 
 TEST_F(SettingsFileTest, FirstRunWritesTheDefaults) {
@@ -237,9 +226,7 @@ TEST_F(SettingsFileTest, SaveReplacesTheFileWithoutLeavingATemporaryOne) {
   settings.Load(Folder());
   settings.Params(0).minSizeKb = 99;
   ASSERT_TRUE(settings.Save());
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(root_)) names.push_back(entry.path().filename());
-  EXPECT_EQ(names, std::vector<std::string>{"soft.dat"});
+  EXPECT_EQ(dir_.Names(), std::vector<std::string>{"soft.dat"});
   EXPECT_EQ(U16At(Image(), 0), 99);
 }
 
@@ -262,21 +249,17 @@ TEST_F(SettingsFileTest, FullDiskKeepsTheOldFile) {
 
   EXPECT_FALSE(saved);
   EXPECT_EQ(Image(), before);
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(root_)) names.push_back(entry.path().filename());
-  EXPECT_EQ(names, std::vector<std::string>{"soft.dat"});
+  EXPECT_EQ(dir_.Names(), std::vector<std::string>{"soft.dat"});
 }
 
 TEST_F(SettingsFileTest, FailedSaveLeavesNothingBehind) {
-  fs::create_directories(File() / "in-the-way");  // soft.dat cannot be replaced
+  fs::create_directories(dir_.File("soft.dat") / "in-the-way");  // soft.dat cannot be replaced
   SettingsFile settings;
   settings.Load(Folder());  // quietly not written
   EXPECT_EQ(settings.Params(0).threadCount, 5);
   EXPECT_FALSE(settings.Save());
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(root_)) names.push_back(entry.path().filename());
-  EXPECT_EQ(names, std::vector<std::string>{"soft.dat"});
-  EXPECT_TRUE(fs::is_directory(File()));
+  EXPECT_EQ(dir_.Names(), std::vector<std::string>{"soft.dat"});
+  EXPECT_TRUE(fs::is_directory(dir_.File("soft.dat")));
 }
 
 }  // namespace

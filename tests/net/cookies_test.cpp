@@ -2,14 +2,13 @@
 #include "net/cookies.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "net/http.h"
 #include "support/fake_web.h"
+#include "support/temp_dir.h"
 #include "toolkit/codepage.h"
 
 namespace zentrow::net {
@@ -17,27 +16,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
 std::string Cookies(std::u16string_view address) { return ToUtf8(GetCookieText(address)); }
 
 class CookieTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "zentrow-cookies-XXXXXX").string();
-    folder = mkdtemp(pattern.data());
-    store.ClearAll();
-  }
-  void TearDown() override {
-    store.ClearAll();
-    fs::remove_all(folder);
-  }
+  void SetUp() override { store.ClearAll(); }
+  void TearDown() override { store.ClearAll(); }
 
   CookieStore& store = CookieStore::Instance();
-  fs::path folder;
+  test::TempDir folder;
 };
 
 TEST_F(CookieTest, SentWhereABrowserSendsThem) {
@@ -103,8 +90,8 @@ TEST_F(CookieTest, ClearCookiesOfAnAddress) {
 }
 
 TEST_F(CookieTest, PersistentCookiesWrittenToTheFile) {
-  store.Open(folder.string());
-  const fs::path file = folder / "cookies.txt";
+  store.Open(folder.path().string());
+  const fs::path file = folder.File("cookies.txt");
   EXPECT_FALSE(fs::exists(file));  // nothing to write yet
   store.SetCookie(u"http://user.qzone.qq.com/", "skey=@abc; domain=qq.com; path=/; max-age=86400; HttpOnly");
   store.SetCookie(u"http://user.qzone.qq.com/", "session=1; path=/");
@@ -114,13 +101,13 @@ TEST_F(CookieTest, PersistentCookiesWrittenToTheFile) {
   ASSERT_EQ(stat(file.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
 
-  const std::string content = ReadFile(file);
+  const std::string content = folder.Read("cookies.txt");
   EXPECT_TRUE(content.starts_with("# Netscape HTTP Cookie File\n"));
   EXPECT_NE(content.find("#HttpOnly_.qq.com\tTRUE\t/\tFALSE\t"), std::string::npos) << content;
   EXPECT_NE(content.find("\tskey\t@abc\n"), std::string::npos) << content;
   EXPECT_NE(content.find("user.qzone.qq.com\tFALSE\t/\tFALSE\t4102444800\tuin\to1\n"), std::string::npos) << content;
   EXPECT_EQ(content.find("session"), std::string::npos) << content;
-  for (const auto& entry : fs::directory_iterator(folder)) EXPECT_EQ(entry.path().filename(), "cookies.txt");
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"cookies.txt"});
 
   // Nothing changed: the file is not written again (a write replaces it with a new file).
   const ino_t written = st.st_ino;
@@ -130,31 +117,31 @@ TEST_F(CookieTest, PersistentCookiesWrittenToTheFile) {
   EXPECT_EQ(st.st_ino, written);
 
   // Another run loads the persistent cookies only.
-  const fs::path other = folder / "next run";
+  const fs::path other = folder.File("next run");
   fs::create_directory(other);
   fs::copy_file(file, other / "cookies.txt");
   store.ClearAll();
-  EXPECT_EQ(ReadFile(file), "# Netscape HTTP Cookie File\n");
+  EXPECT_EQ(folder.Read("cookies.txt"), "# Netscape HTTP Cookie File\n");
   store.Open(other.string());
   EXPECT_EQ(Cookies(u"http://user.qzone.qq.com/"), "skey=@abc; uin=o1");
 }
 
 TEST_F(CookieTest, ImportNetscapeFile) {
-  const fs::path file = folder / "exported.txt";
-  std::ofstream(file) << "# Netscape HTTP Cookie File\r\n"
-                         "# a comment\r\n"
-                         "\r\n"
-                         ".baidu.com\tTRUE\t/\tFALSE\t4102444800\tBDUSS\tabc\r\n"
-                         "#HttpOnly_tieba.baidu.com\tFALSE\t/f\tFALSE\t4102444800\tTIEBA\t1\r\n"
-                         ".baidu.com\tTRUE\t/\tFALSE\t1000\told\tgone\r\n"
-                         "pan.baidu.com\tFALSE\t/\tTRUE\t0\tsafe\tyes\r\n"
-                         "broken line\r\n";
-  EXPECT_TRUE(store.ImportNetscapeFile(file.string()));
+  folder.Write("exported.txt",
+               "# Netscape HTTP Cookie File\r\n"
+               "# a comment\r\n"
+               "\r\n"
+               ".baidu.com\tTRUE\t/\tFALSE\t4102444800\tBDUSS\tabc\r\n"
+               "#HttpOnly_tieba.baidu.com\tFALSE\t/f\tFALSE\t4102444800\tTIEBA\t1\r\n"
+               ".baidu.com\tTRUE\t/\tFALSE\t1000\told\tgone\r\n"
+               "pan.baidu.com\tFALSE\t/\tTRUE\t0\tsafe\tyes\r\n"
+               "broken line\r\n");
+  EXPECT_TRUE(store.ImportNetscapeFile(folder.File("exported.txt").string()));
   EXPECT_EQ(Cookies(u"http://tieba.baidu.com/f?kw=x"), "TIEBA=1; BDUSS=abc");
   EXPECT_EQ(Cookies(u"http://tieba.baidu.com/"), "BDUSS=abc");
   EXPECT_EQ(Cookies(u"https://pan.baidu.com/"), "BDUSS=abc; safe=yes");
   EXPECT_EQ(Cookies(u"http://pan.baidu.com/"), "BDUSS=abc");
-  EXPECT_FALSE(store.ImportNetscapeFile((folder / "missing.txt").string()));
+  EXPECT_FALSE(store.ImportNetscapeFile(folder.File("missing.txt").string()));
 }
 
 class ClientCookieTest : public CookieTest {
@@ -176,7 +163,7 @@ class ClientCookieTest : public CookieTest {
 };
 
 TEST_F(ClientCookieTest, RepliesSetCookiesAndLaterRequestsSendThem) {
-  store.Open(folder.string());
+  store.Open(folder.path().string());
   test::FakeReply login;
   login.status = 302;
   login.headers = {{"Set-Cookie", "hop=1; path=/"}, {"Location", "http://user.qzone.qq.com/home"}};
@@ -191,8 +178,8 @@ TEST_F(ClientCookieTest, RepliesSetCookiesAndLaterRequestsSendThem) {
   ASSERT_TRUE(Get(u"http://user.qzone.qq.com/login"));
   const std::string text = Cookies(u"http://user.qzone.qq.com/home");
   for (const char* cookie : {"hop=1", "skey=@k", "s=session"}) EXPECT_NE(text.find(cookie), std::string::npos) << text;
-  EXPECT_NE(ReadFile(folder / "cookies.txt").find("\tskey\t@k"), std::string::npos)
-      << ReadFile(folder / "cookies.txt") << text;
+  EXPECT_NE(folder.Read("cookies.txt").find("\tskey\t@k"), std::string::npos)
+      << folder.Read("cookies.txt") << text;
 
   ASSERT_TRUE(Get(u"http://photo.qq.com/list"));
   ASSERT_TRUE(Get(u"http://www.baidu.com/"));
@@ -205,7 +192,7 @@ TEST_F(ClientCookieTest, RepliesSetCookiesAndLaterRequestsSendThem) {
   web.ClearRequests();
   ASSERT_TRUE(Get(u"http://photo.qq.com/list"));
   EXPECT_EQ(web.RequestsTo("http://photo.qq.com/list").at(0).Header("Cookie"), "");
-  EXPECT_EQ(ReadFile(folder / "cookies.txt").find("skey"), std::string::npos);
+  EXPECT_EQ(folder.Read("cookies.txt").find("skey"), std::string::npos);
 }
 
 }  // namespace

@@ -4,19 +4,17 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <filesystem>
-#include <fstream>
 #include <thread>
 
 #include "net/address.h"
 #include "net/cookies.h"
 #include "support/fake_web.h"
+#include "support/temp_dir.h"
 #include "toolkit/codepage.h"
 
 namespace zentrow::net {
 namespace {
 
-namespace fs = std::filesystem;
 using test::FakeReply;
 
 FakeReply Reply(std::string body, int status = 200) {
@@ -25,30 +23,6 @@ FakeReply Reply(std::string body, int status = 200) {
   r.body = std::move(body);
   return r;
 }
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "zentrow-net-XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-  }
-  ~TempFolder() { fs::remove_all(path_); }
-  const fs::path& path() const { return path_; }
-  std::vector<std::string> Names() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(path_)) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
- private:
-  fs::path path_;
-};
 
 class HttpTest : public ::testing::Test {
  protected:
@@ -366,10 +340,10 @@ TEST_F(HttpTest, ErrorPagesAreReplies) {
   EXPECT_EQ(response.body, "fake web: no reply for http://photo.baidu.com/missing");
 
   // A picture download refuses them, and leaves no file.
-  TempFolder dir;
+  test::TempDir dir;
   UrlRequest picture = Request(u"http://photo.baidu.com/missing");
   picture.refuseErrorStatus = true;
-  picture.savePath = FromUtf8((dir.path() / "x.jpg").string());
+  picture.savePath = dir.FileText("x.jpg");
   EXPECT_FALSE(Fetch(picture, response));
   EXPECT_TRUE(dir.Names().empty());
 }
@@ -410,9 +384,8 @@ TEST_F(HttpTest, ExplicitProxyWinsOverNoProxy) {
 }
 
 TEST_F(HttpTest, SavePathStreamsAndReplacesOnlyOnSuccess) {
-  TempFolder folder;
-  const fs::path target = folder.path() / "图片.jpg";
-  std::ofstream(target) << "old picture";
+  test::TempDir folder;
+  folder.Write("图片.jpg", "old picture");
   const std::string picture(300000, 'J');
   const struct {
     const char* name;
@@ -431,22 +404,21 @@ TEST_F(HttpTest, SavePathStreamsAndReplacesOnlyOnSuccess) {
     reply.dropAfter = c.dropAfter;
     reply.chunked = c.maxKb > 0;  // no Content-Length: the limit hits while streaming
     web.Get("http://img.lofter.com/p.jpg", reply);
-    UrlRequest r = Request(u"http://img.lofter.com/p.jpg", FromUtf8(target.string()));
+    UrlRequest r = Request(u"http://img.lofter.com/p.jpg", folder.FileText("图片.jpg"));
     r.maxSizeKb = c.maxKb;
     r.startMarker = c.startMarker;
     UrlResponse response;
     EXPECT_EQ(Fetch(r, response, 3), c.ok) << c.name;
     EXPECT_TRUE(response.body.empty()) << c.name;
-    EXPECT_EQ(ReadFile(target), c.content) << c.name;
+    EXPECT_EQ(folder.Read("图片.jpg"), c.content) << c.name;
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"图片.jpg"}) << c.name;
   }
 }
 
 TEST_F(HttpTest, FailedAcceptanceCheckLeavesNoFile) {
-  TempFolder folder;
-  const fs::path target = folder.path() / "a.jpg";
+  test::TempDir folder;
   web.Get("http://img.qq.com/a.jpg", Reply("error: RETRY"));
-  UrlRequest r = Request(u"http://img.qq.com/a.jpg", FromUtf8(target.string()));
+  UrlRequest r = Request(u"http://img.qq.com/a.jpg", folder.FileText("a.jpg"));
   r.retryMarker = "RETRY";
   r.attempts = 2;
   UrlResponse response;
@@ -454,13 +426,13 @@ TEST_F(HttpTest, FailedAcceptanceCheckLeavesNoFile) {
   EXPECT_TRUE(folder.Names().empty());
   r.retryMarker = "NOT THERE";
   EXPECT_TRUE(Fetch(r, response));
-  EXPECT_EQ(ReadFile(target), "error: RETRY");
+  EXPECT_EQ(folder.Read("a.jpg"), "error: RETRY");
 }
 
 TEST_F(HttpTest, UncreatableSavePathStillSucceeds) {
-  TempFolder folder;
+  test::TempDir folder;
   web.Get("http://img.qq.com/b.jpg", Reply("picture bytes"));
-  UrlRequest r = Request(u"http://img.qq.com/b.jpg", FromUtf8((folder.path() / "missing" / "b.jpg").string()));
+  UrlRequest r = Request(u"http://img.qq.com/b.jpg", folder.FileText("missing/b.jpg"));
   UrlResponse response;
   ASSERT_TRUE(Fetch(r, response, 3));
   EXPECT_EQ(response.body, "picture bytes");  // held instead

@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/recording_ui.h"
-#include "engine/temp_dir.h"
 #include "net/cookies.h"
 #include "support/fake_web.h"
+#include "support/recording_ui.h"
+#include "support/temp_dir.h"
 #include "toolkit/codepage.h"
 
 namespace zentrow {

@@ -15,13 +15,13 @@
 #include <tuple>
 
 #include "engine/main_state.h"
-#include "engine/recording_ui.h"
-#include "engine/temp_dir.h"
 #include "net/cookies.h"
 #include "net/http.h"
 #include "sites/query_relay.h"
 #include "sites/sites.h"
 #include "support/fake_web.h"
+#include "support/recording_ui.h"
+#include "support/temp_dir.h"
 #include "toolkit/codepage.h"
 
 namespace zentrow {

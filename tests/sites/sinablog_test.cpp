@@ -5,12 +5,12 @@
 #include <filesystem>
 
 #include "engine/main_state.h"
-#include "engine/recording_ui.h"
-#include "engine/temp_dir.h"
 #include "net/cookies.h"
 #include "net/http.h"
 #include "sites/sina.h"
 #include "support/fake_web.h"
+#include "support/recording_ui.h"
+#include "support/temp_dir.h"
 #include "toolkit/codepage.h"
 
 namespace zentrow {

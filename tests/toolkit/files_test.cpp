@@ -2,13 +2,12 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 
+#include "support/temp_dir.h"
 #include "toolkit/codepage.h"
 
 namespace zentrow {
@@ -21,23 +20,7 @@ std::string Show(TextView text) { return ToUtf8(text); }
 // A fresh folder under the system temp folder, removed afterwards.
 class TempFolder : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "zentrow-files-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(root_); }
-
-  Text Path(std::string_view name) const { return FromNativePath((root_ / name).string()); }
-  void Put(std::string_view name, std::string_view bytes) const {
-    std::ofstream(root_ / name, std::ios::binary) << bytes;
-  }
-  std::string Contents(const Text& path) const {
-    std::ifstream in(NativePath(path), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-
-  fs::path root_;
+  test::TempDir dir_;
 };
 
 // Runs a test body under a fixed time zone and restores the previous one.
@@ -153,21 +136,21 @@ TEST_F(FixPictureExtensionTest, RenamesToTheExtensionTheContentCallsFor) {
       {"\x89PNG"s, "dotted.dir/pic", "dotted.dir/pic.png"},  // a dot in a folder is no extension
       {"GIF8"s, "dotted.dir/p.x.jpg", "dotted.dir/p.x.gif"},
   };
-  fs::create_directory(root_ / "dotted.dir");
+  fs::create_directory(dir_.File("dotted.dir"));
   for (const Row& row : rows) {
-    Put(row.name, row.content);
-    Text path = Path(row.name);
+    dir_.Write(row.name, row.content);
+    Text path = dir_.FileText(row.name);
     EXPECT_TRUE(FixPictureExtension(path)) << row.name;
-    EXPECT_EQ(path, Path(row.expected)) << row.name;
-    EXPECT_EQ(Contents(Path(row.expected)), row.content) << row.name;
+    EXPECT_EQ(path, dir_.FileText(row.expected)) << row.name;
+    EXPECT_EQ(dir_.Read(row.expected), row.content) << row.name;
     if (row.expected != row.name) {
-      EXPECT_FALSE(fs::exists(root_ / row.name)) << row.name;
+      EXPECT_FALSE(fs::exists(dir_.File(row.name))) << row.name;
     }
   }
 }
 
 TEST_F(FixPictureExtensionTest, FailsWithoutAFile) {
-  for (Text path : {Path("missing.jpg"), Path("")}) {
+  for (Text path : {dir_.FileText("missing.jpg"), dir_.FileText("")}) {
     const Text before = path;
     EXPECT_FALSE(FixPictureExtension(path));
     EXPECT_EQ(path, before);
@@ -175,13 +158,13 @@ TEST_F(FixPictureExtensionTest, FailsWithoutAFile) {
 }
 
 TEST_F(FixPictureExtensionTest, NeverReplacesAnotherFileOfTheNewName) {
-  Put("x.jpg", "\x89PNG new");
-  Put("x.png", "older picture");
-  Text path = Path("x.jpg");
+  dir_.Write("x.jpg", "\x89PNG new");
+  dir_.Write("x.png", "older picture");
+  Text path = dir_.FileText("x.jpg");
   EXPECT_FALSE(FixPictureExtension(path));
-  EXPECT_EQ(path, Path("x.jpg"));  // still names the file as it is on disk
-  EXPECT_EQ(Contents(Path("x.jpg")), "\x89PNG new");
-  EXPECT_EQ(Contents(Path("x.png")), "older picture");
+  EXPECT_EQ(path, dir_.FileText("x.jpg"));  // still names the file as it is on disk
+  EXPECT_EQ(dir_.Read("x.jpg"), "\x89PNG new");
+  EXPECT_EQ(dir_.Read("x.png"), "older picture");
 }
 
 using MakeFolderPathTest = TempFolder;
@@ -195,28 +178,28 @@ TEST_F(MakeFolderPathTest, CreatesEveryMissingFolder) {
       {"e//f", "e//f/"},
   };
   for (const Row& row : rows) {
-    Text path = u"  " + Path(row.input);
+    Text path = u"  " + dir_.FileText(row.input);
     Text reported;
     EXPECT_TRUE(MakeFolderPath(path, [&](const Text& folder) { reported = folder; })) << row.input;
-    EXPECT_EQ(path, Path(row.expected));
+    EXPECT_EQ(path, dir_.FileText(row.expected));
     EXPECT_TRUE(fs::is_directory(NativePath(path))) << row.input;
     EXPECT_EQ(reported, u"");
   }
 }
 
 TEST_F(MakeFolderPathTest, ReportsTheFolderItCannotCreate) {
-  Put("file", "not a folder");
+  dir_.Write("file", "not a folder");
   struct Row { std::string input; std::string reported; };
   const std::vector<Row> rows = {
       {"file/sub/deeper", "file"},
       {"file", "file"},  // a file where the folder should be is no success
   };
   for (const Row& row : rows) {
-    Text path = Path(row.input);
+    Text path = dir_.FileText(row.input);
     Text reported;
     EXPECT_FALSE(MakeFolderPath(path, [&](const Text& folder) { reported = folder; })) << row.input;
-    EXPECT_EQ(reported, Path(row.reported));
-    Text again = Path(row.input);
+    EXPECT_EQ(reported, dir_.FileText(row.reported));
+    Text again = dir_.FileText(row.input);
     EXPECT_FALSE(MakeFolderPath(again));  // no callback given
   }
 }
@@ -230,10 +213,10 @@ TEST_F(MakeFolderPathTest, EmptyPathIsTheCurrentFolder) {
 using FileTimesTest = TempFolder;
 
 TEST_F(FileTimesTest, SetsAccessAndModificationTimesOnlyForPositiveTimes) {
-  Put("f", "x");
-  fs::create_directory(root_ / "d");
+  dir_.Write("f", "x");
+  fs::create_directory(dir_.File("d"));
   struct stat st;
-  ASSERT_EQ(::stat((root_ / "f").c_str(), &st), 0);
+  ASSERT_EQ(::stat(dir_.File("f").c_str(), &st), 0);
   const time_t original = st.st_mtime;
 
   struct Row { void (*set)(TextView, int64_t); std::string name; int64_t t; int64_t expected; };
@@ -244,34 +227,34 @@ TEST_F(FileTimesTest, SetsAccessAndModificationTimesOnlyForPositiveTimes) {
       {SetFolderTimes, "d", 1234567890, 1234567890},
   };
   for (const Row& row : rows) {
-    row.set(Path(row.name), row.t);
-    ASSERT_EQ(::stat((root_ / row.name).c_str(), &st), 0);
+    row.set(dir_.FileText(row.name), row.t);
+    ASSERT_EQ(::stat(dir_.File(row.name).c_str(), &st), 0);
     EXPECT_EQ(st.st_mtime, row.expected) << row.name << " " << row.t;
     if (row.t > 0) {
       EXPECT_EQ(st.st_atime, row.expected);
     }
   }
-  SetFileTimes(Path("missing"), 1000000000);  // quietly nothing
-  EXPECT_FALSE(FileExists(Path("missing")));
+  SetFileTimes(dir_.FileText("missing"), 1000000000);  // quietly nothing
+  EXPECT_FALSE(FileExists(dir_.FileText("missing")));
 }
 
 using WriteTextFileTest = TempFolder;
 
 TEST_F(WriteTextFileTest, WritesByteOrderMarkThenTheBytes) {
-  Put("dump.tmp", std::string(100, 'o'));  // a longer old file is replaced, not overwritten
-  WriteTextFile(Path("dump.tmp"), std::string_view("A\0B\0", 4));
-  EXPECT_EQ(Contents(Path("dump.tmp")), std::string("\xFF\xFE" "A\0B\0", 6));
+  dir_.Write("dump.tmp", std::string(100, 'o'));  // a longer old file is replaced, not overwritten
+  WriteTextFile(dir_.FileText("dump.tmp"), std::string_view("A\0B\0", 4));
+  EXPECT_EQ(dir_.Read("dump.tmp"), std::string("\xFF\xFE" "A\0B\0", 6));
 
-  WriteTextFile(Path("text.tmp"), TextView(u"A中"));
-  EXPECT_EQ(Contents(Path("text.tmp")), std::string("\xFF\xFE" "A\0\x2D\x4E", 6));
+  WriteTextFile(dir_.FileText("text.tmp"), TextView(u"A中"));
+  EXPECT_EQ(dir_.Read("text.tmp"), std::string("\xFF\xFE" "A\0\x2D\x4E", 6));
 }
 
 TEST_F(WriteTextFileTest, NoNameMeansOneTxtInTheCurrentFolder) {
   const fs::path previous = fs::current_path();
-  fs::current_path(root_);
+  fs::current_path(dir_.path());
   WriteTextFile(u"", std::string_view("x\0", 2));
   fs::current_path(previous);
-  EXPECT_EQ(Contents(Path("1.txt")), std::string("\xFF\xFEx\0", 4));
+  EXPECT_EQ(dir_.Read("1.txt"), std::string("\xFF\xFEx\0", 4));
 }
 
 }  // namespace

@@ -1,18 +1,12 @@
 #include "toolkit/ini.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
-
+#include "support/temp_dir.h"
 #include "toolkit/codepage.h"
-#include "toolkit/files.h"
 
 namespace zentrow {
 namespace {
-
-namespace fs = std::filesystem;
 
 Bytes Utf16LeWithBom(TextView text) {
   Bytes bytes = "\xFF\xFE";
@@ -37,20 +31,13 @@ const Encoding kEncodings[] = {
 
 class IniFile : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "zentrow-ini-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(root_); }
-
-  Text Folder() const { return FromNativePath(root_.string()) + u"/"; }
-  Text Write(std::string_view bytes, std::string_view name = "test.ini") const {
-    std::ofstream(root_ / name, std::ios::binary) << bytes;
-    return Folder() + FromNativePath(name);
+  // Writes test.ini and gives its path.
+  Text Ini(std::string_view bytes) const {
+    dir_.Write("test.ini", bytes);
+    return dir_.FileText("test.ini");
   }
 
-  fs::path root_;
+  test::TempDir dir_;
 };
 
 // Written by hand on Windows: CR LF, blanks around everything, mixed letter case.
@@ -93,7 +80,7 @@ TEST_F(IniFile, LooksUpLikeTheProfileFunctionsInEveryEncoding) {
       {u"Missing", u"number", u"(default)"},
   };
   for (const Encoding& encoding : kEncodings) {
-    const CIni ini(Write(encoding.encode(kSample)));
+    const CIni ini(Ini(encoding.encode(kSample)));
     for (const Row& row : rows) {
       EXPECT_EQ(ini.GetProfileText(row.section, row.key, u"(default)"), row.expected)
           << encoding.name << ": " << ToUtf8(row.section) << "/" << ToUtf8(row.key);
@@ -108,21 +95,21 @@ TEST_F(IniFile, ReadsNumbersAsUnsigned) {
       {u"Other", u"junk", 12},         {u"Other", u"missing", 7},
       {u"QQ空间", u"empty", 7},        {u"QQ空间", u"KEY", 0},  // not a number: 0, not the default
   };
-  const CIni ini(Write(ToUtf8(kSample)));
+  const CIni ini(Ini(ToUtf8(kSample)));
   for (const Row& row : rows) {
     EXPECT_EQ(ini.GetProfileNumber(row.section, row.key, 7), row.expected) << ToUtf8(row.key);
   }
 }
 
 TEST_F(IniFile, MissingFileGivesDefaults) {
-  const CIni ini(Folder() + u"absent.ini");
+  const CIni ini(dir_.text() + u"absent.ini");
   EXPECT_EQ(ini.GetProfileText(u"QQ空间", u"V2编码", u"ANSI"), u"ANSI");
   EXPECT_EQ(ini.GetProfileNumber(u"QQ空间", u"取原始名方式", 1), 1u);
 }
 
 TEST_F(IniFile, ReadsNoMoreThanOneMebibyte) {
   const Bytes text = "[S]\nearly = 1\n;" + Bytes(1 << 20, 'x') + "\nlate = 2\n";
-  const CIni ini(Write(text));
+  const CIni ini(Ini(text));
   EXPECT_EQ(ini.GetProfileText(u"S", u"early"), u"1");
   EXPECT_EQ(ini.GetProfileText(u"S", u"late", u"none"), u"none");
 }
@@ -160,8 +147,8 @@ TEST_F(ExtensionSettingsTest, MapsEveryKeyToItsSetting) {
        with([](auto& s) { s.instagramWay = 2; s.jdWay = 3; })},
   };
   for (const Row& row : rows) {
-    Write(ToGbk(row.ini), "下载器扩展设置.ini");
-    const ExtensionSettings got = ReadExtensionSettings(Folder());
+    dir_.Write("下载器扩展设置.ini", ToGbk(row.ini));
+    const ExtensionSettings got = ReadExtensionSettings(dir_.text());
     SCOPED_TRACE(row.what);
     EXPECT_EQ(got.qzoneEncodingV2, row.expected.qzoneEncodingV2);
     EXPECT_EQ(got.qzoneEncodingV3, row.expected.qzoneEncodingV3);
@@ -174,8 +161,8 @@ TEST_F(ExtensionSettingsTest, MapsEveryKeyToItsSetting) {
 }
 
 TEST_F(ExtensionSettingsTest, MissingFileLeavesTheInitialValues) {
-  Write("[QQ空间]\nV2编码=UTF8\n", "other.ini");
-  for (const Text& folder : {Folder(), Folder().substr(0, Folder().size() - 1)}) {
+  dir_.Write("other.ini", "[QQ空间]\nV2编码=UTF8\n");
+  for (const Text& folder : {dir_.text(), dir_.text().substr(0, dir_.text().size() - 1)}) {
     const ExtensionSettings got = ReadExtensionSettings(folder);
     EXPECT_EQ(got.qzoneEncodingV2, 0);
     EXPECT_EQ(got.qzoneEncodingV3, 0);
@@ -188,8 +175,8 @@ TEST_F(ExtensionSettingsTest, MissingFileLeavesTheInitialValues) {
 }
 
 TEST_F(ExtensionSettingsTest, FolderWithoutTrailingSlashFindsTheFile) {
-  Write(ToUtf8(u"[京东]\n图片获取方式=0\n"), "下载器扩展设置.ini");
-  const Text folder = Folder();
+  dir_.Write("下载器扩展设置.ini", ToUtf8(u"[京东]\n图片获取方式=0\n"));
+  const Text folder = dir_.text();
   EXPECT_EQ(ReadExtensionSettings(folder.substr(0, folder.size() - 1)).jdWay, 0);
 }
 
