@@ -202,8 +202,10 @@ TEST_F(Driver, StoppingEndsTheRunBeforeTheNextAlbum) {
   state->SetTicked({0, 1});
   state->Download();
   while (web.RequestsTo("http://photo.example.com/slow.jpg").empty()) std::this_thread::yield();
+  EXPECT_EQ(state->CurrentAlbumFolder(), FromUtf8(AlbumFolder("a").string() + "/"));  // what "打开" opens
   state->Download();  // "终止下载"
   state->WaitDownload();
+  EXPECT_EQ(state->CurrentAlbumFolder(), u"");
   EXPECT_TRUE(fs::exists(AlbumFolder("a") / "p1.jpg"));  // the picture in flight completes
   EXPECT_FALSE(fs::exists(AlbumFolder("a") / "pic.vrk"));  // no marker after a stop
   EXPECT_FALSE(fs::exists(AlbumFolder("b")));

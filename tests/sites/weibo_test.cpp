@@ -254,3 +254,28 @@ TEST_F(Weibo, AStopEndsTheReaderAtOnce) {
 
 }  // namespace
 }  // namespace zentrow
+
+namespace zentrow {
+namespace {
+
+// The production table carries the Sina entry: the real command-line program lists a
+// Weibo user's albums through it.
+TEST(WeiboCommandLine, ListsTheAlbumsOfAUserPage) {
+  FakeWeb web;
+  std::string error;
+  ASSERT_TRUE(web.LoadManifest(kWeiboData + "manifest.txt", &error)) << error;
+  TempDir work, streams;
+  const std::string command = "env -u no_proxy -u NO_PROXY http_proxy=" + web.ProxyAddress() + " '" +
+                              ZENTROW_CLI_PATH + "' --work-dir '" + work.path().string() +
+                              "' list http://weibo.com/u/1234567890 >'" + (streams.path() / "out").string() +
+                              "' 2>'" + (streams.path() / "err").string() + "' </dev/null";
+  const int status = std::system(command.c_str());
+  const std::string out = ReadFile(streams.path() / "out");
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << ReadFile(streams.path() / "err");
+  EXPECT_NE(out.find("0001\t旅行\t"), std::string::npos) << out;
+  EXPECT_NE(out.find("0002\t美食\t"), std::string::npos) << out;
+  EXPECT_NE(ReadFile(streams.path() / "err").find("SiteIndex 4:"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace zentrow
