@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "net/cookies.h"
-#include "support/fake_web.h"
+#include "sites/site_test.h"
 #include "support/recording_ui.h"
 #include "support/temp_dir.h"
 #include "toolkit/codepage.h"
@@ -13,7 +13,6 @@
 namespace zentrow {
 namespace {
 
-using test::FakeWeb;
 using test::RecordingUi;
 using test::TempDir;
 
@@ -121,15 +120,9 @@ TEST(KitPagedWalk, EndsOnARepeatedPageARepeatedKeyOrTheCap) {
   EXPECT_FALSE(capped.Admit(u"fourth, new but over the cap"));
 }
 
-class KitWeb : public ::testing::Test {
- protected:
-  void SetUp() override { net::SetProxy(web.ProxyAddress()); }
-  void TearDown() override {
-    net::SetProxy("");
-    net::CookieStore::Instance().ClearAll();
-  }
-  FakeWeb web;
-};
+// The network moves over the fake web, which the site tests' fixture makes the proxy; no
+// state is built.
+using KitWeb = test::SiteTest;
 
 TEST_F(KitWeb, PageSessionFetchesDecodesAndReusesItsHeaders) {
   test::FakeReply gbk;

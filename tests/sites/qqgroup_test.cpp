@@ -1,93 +1,45 @@
 // QQ group albums end to end: the production QQ entry, the engine and the fake web.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <string>
+#include <vector>
 
-#include "engine/main_state.h"
-#include "net/cookies.h"
-#include "net/http.h"
 #include "sites/query_relay.h"
-#include "sites/sites.h"
-#include "support/fake_web.h"
-#include "support/recording_ui.h"
-#include "support/temp_dir.h"
+#include "sites/site_test.h"
 #include "toolkit/codepage.h"
 
 namespace zentrow {
 namespace {
 
 namespace fs = std::filesystem;
-using test::FakeWeb;
+using test::QqToken;
+using test::QueryValue;
 using test::ReadFile;
-using test::RecordingUi;
-using test::TempDir;
 
 constexpr char kSkey[] = "@Ab3xYz";
 const std::string kAlbumList = "http://qungz.photo.qq.com/cgi-bin/upp/qun_list_album_v2?";
 const std::string kPhotoList =
     "http://qungz.photo.qq.com/cgi-bin/upp/qun_list_photo_v2?getCommentCnt=5&format=jsonp&platform=qzone"
     "&inCharset=utf-8&outCharset=utf-8&source=jsapi&";
-const std::string kPicture = "\xFF\xD8" + std::string(300, 'q');
-
-std::string Token(const std::string& skey) { return std::to_string(TokenHash(FromUtf8(skey))); }
-
-// The value of `key` in an address's query.
-std::string QueryValue(const std::string& url, const std::string& key) {
-  size_t at = url.find("&" + key + "=");
-  if (at == std::string::npos) at = url.find("?" + key + "=");
-  if (at == std::string::npos) return "<none>";
-  at += key.size() + 2;
-  return url.substr(at, url.find('&', at) - at);
-}
+const std::string kPicture = test::JpegBody('q');
 
 void SetGroupCookie(const std::string& line) {
   ASSERT_TRUE(net::CookieStore::Instance().SetCookie(u"http://qun.qq.com/", line + "; domain=qq.com; path=/"));
 }
 
-struct QqGroup : ::testing::Test {
-  FakeWeb web;
-  TempDir work;
-  TempDir save;
-  RecordingUi ui;
-  std::unique_ptr<MainState> state;
-
+struct QqGroup : test::SiteTest {
   void SetUp() override {
-    net::SetProxy(web.ProxyAddress());
-    net::CookieStore::Instance().ClearAll();
-    std::string error;
-    ASSERT_TRUE(web.LoadManifest(ZENTROW_TEST_DATA "/sites/qqgroup/manifest.txt", &error)) << error;
-    web.Get("http://p.qpic.cn/qun/*", kPicture);
-    state = std::make_unique<MainState>(ui, ProductionSites(), work.text());
-    state->SetReady();
-    state->SetCategory(SITE_QQ);
+    ASSERT_TRUE(test::LoadSiteManifest(web, "qqgroup"));
+    ServePicture({"http://p.qpic.cn/qun/"}, kPicture);
+    BuildState(SITE_QQ, {0, 0, 8, 10}).filePrefix.Set(u"?1-");
     state->SetSubKind(SUBKIND_QQ_GROUP);
-    state->SetSavePathText(save.text());
-    DownloadParams& params = state->Settings().Params(SITE_QQ);
-    params = {0, 0, 8, 10};
-    NamingRecord& naming = state->Settings().Naming(SITE_QQ);
-    naming = NamingRecord();
-    naming.filePrefix.Set(u"?1-");
-    naming.baseName = BASE_DESCRIPTION;
-  }
-  void TearDown() override {
-    state.reset();
-    net::SetProxy("");
-    net::CookieStore::Instance().ClearAll();
   }
 
   void LogIn() {
     SetGroupCookie(std::string("skey=") + kSkey);
     SetGroupCookie("guin=o0123456");
-  }
-  void List(Text address) {
-    state->SetAddressText(std::move(address));
-    state->GetAlbums();
-    state->WaitListing();
-  }
-  std::vector<std::string> Urls(const std::string& prefix) const {
-    std::vector<std::string> urls;
-    for (const auto& r : web.RequestsTo(prefix)) urls.push_back(r.url);
-    return urls;
   }
 };
 
@@ -99,7 +51,7 @@ TEST_F(QqGroup, ListsTheAlbumsSixtyARequestWithTheMembersToken) {
   EXPECT_EQ(state->listType, SUBKIND_QQ_GROUP);
   EXPECT_EQ(state->userIdText, u"123456");
   EXPECT_TRUE(ui.messages.empty());
-  const Text fragment = u"&uin=123456&g_tk=" + FromUtf8(Token(kSkey));
+  const Text fragment = u"&uin=123456&g_tk=" + FromUtf8(QqToken(kSkey));
   struct Row {
     int index;
     Text name;
@@ -129,7 +81,7 @@ TEST_F(QqGroup, ListsTheAlbumsSixtyARequestWithTheMembersToken) {
   for (size_t i = 0; i < urls.size(); ++i) {
     EXPECT_EQ(QueryValue(urls[i], "start"), std::to_string(60 * i));
     EXPECT_EQ(QueryValue(urls[i], "num"), "60");
-    EXPECT_EQ(QueryValue(urls[i], "g_tk"), Token(kSkey));
+    EXPECT_EQ(QueryValue(urls[i], "g_tk"), QqToken(kSkey));
     EXPECT_EQ(QueryValue(urls[i], "uin"), "123456");
   }
 }
@@ -143,8 +95,8 @@ TEST_F(QqGroup, TheTokenAndNumberComeFromTheCookiesByName) {
   };
   const std::vector<Case> cases = {
       // The only cookie: the string starts with "skey=", with no blank before it.
-      {{"skey=@Ab3xYz"}, "", Token(kSkey)},
-      {{"guin=o0123456", "skey=@Ab3xYz"}, "123456", Token(kSkey)},
+      {{"skey=@Ab3xYz"}, "", QqToken(kSkey)},
+      {{"guin=o0123456", "skey=@Ab3xYz"}, "123456", QqToken(kSkey)},
       {{"guin=o00123"}, "0123", "5381"},  // one zero is removed, no skey gives 5381
   };
   for (const Case& c : cases) {
@@ -173,7 +125,7 @@ TEST_F(QqGroup, AVisitorWhoIsNotLoggedInGetsNoAlbum) {
 
 TEST_F(QqGroup, ARepeatedAlbumPageEndsTheListing) {
   LogIn();
-  web.Get(kAlbumList + "qunId=31&*", ReadFile(ZENTROW_TEST_DATA "/sites/qqgroup/albums-60.json"));
+  web.Get(kAlbumList + "qunId=31&*", ReadFile(test::SiteData("qqgroup") / "albums-60.json"));
   List(u"31");
   EXPECT_EQ(state->albums.Count(), 1);
   EXPECT_EQ(Urls(kAlbumList).size(), 2u);
@@ -208,9 +160,7 @@ TEST_F(QqGroup, DownloadsTwoAlbumsWithTheConfiguredNames) {
   web.Get(page + "0&num=500", GraduationPage(1, 500));
   web.Get(page + "500&num=500", GraduationPage(501, 503));
   web.Get(page + "1000&num=500", "_Callback({\"code\" : 0, \"data\" : {\"photos\" : [ ]}});");
-  state->SetTicked({0, 1});
-  state->Download();
-  state->WaitDownload();
+  DownloadAlbums({0, 1});
 
   ASSERT_EQ(ui.summaries.size(), 2u);
   const AlbumDownloadSummary& spring = ui.summaries[0];
@@ -222,11 +172,7 @@ TEST_F(QqGroup, DownloadsTwoAlbumsWithTheConfiguredNames) {
 
   // Picture addresses: raw, else big with "/200?" made "/800?", else the thumbnail at 800;
   // names: the photo's name (trimmed), else its description.
-  struct Picture {
-    const char* file;
-    const char* address;
-  };
-  const std::vector<Picture> pictures = {
+  const std::vector<test::SavedPicture> pictures = {
       {"春游/春游-IMG_0001.jpg", "http://p.qpic.cn/qun/r1/0"},
       {"春游/春游-合影.jpg", "http://p.qpic.cn/qun/h2/800?w5=1"},
       {"春游/春游-IMG_0003.jpg", "http://p.qpic.cn/qun/b3/800"},
@@ -234,10 +180,7 @@ TEST_F(QqGroup, DownloadsTwoAlbumsWithTheConfiguredNames) {
       {"毕业照/毕业照-g500.jpg", "http://p.qpic.cn/qun/g500/800"},
       {"毕业照/毕业照-g503.jpg", "http://p.qpic.cn/qun/g503/800"},
   };
-  for (const Picture& p : pictures) {
-    EXPECT_EQ(ReadFile(save.path() / p.file), kPicture) << p.file;
-    EXPECT_EQ(web.RequestsTo(p.address).size(), 1u) << p.address;
-  }
+  ExpectSaved(pictures, kPicture);
   size_t files = 0;
   for (const auto& entry : fs::directory_iterator(save.path() / "毕业照"))
     files += entry.path().extension() == ".jpg";
@@ -252,7 +195,7 @@ TEST_F(QqGroup, DownloadsTwoAlbumsWithTheConfiguredNames) {
   for (size_t i = 0; i < bigPages.size(); ++i) {
     EXPECT_EQ(QueryValue(bigPages[i], "start"), std::to_string(500 * i));
     EXPECT_EQ(QueryValue(bigPages[i], "num"), "500");
-    EXPECT_EQ(QueryValue(bigPages[i], "g_tk"), Token(kSkey));
+    EXPECT_EQ(QueryValue(bigPages[i], "g_tk"), QqToken(kSkey));
   }
 }
 

@@ -4,38 +4,30 @@
 #include "sites/qzone.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
-#include <memory>
-#include <tuple>
+#include <string>
+#include <vector>
 
-#include "engine/main_state.h"
-#include "net/cookies.h"
-#include "net/http.h"
 #include "sites/query_relay.h"
-#include "sites/sites.h"
-#include "support/fake_web.h"
-#include "support/recording_ui.h"
-#include "support/temp_dir.h"
+#include "sites/site_test.h"
 #include "toolkit/codepage.h"
 
 namespace zentrow {
 namespace {
 
 namespace fs = std::filesystem;
-using test::FakeWeb;
+using test::QqToken;
 using test::QueryRelay;
+using test::QueryValue;
+using test::Quoted;
 using test::ReadFile;
 using test::RecordedRequest;
-using test::RecordingUi;
+using test::RunCliBinary;
 using test::TempDir;
 
-const fs::path kFixtures = fs::path(ZENTROW_TEST_DATA) / "sites" / "qzone";
+const fs::path kFixtures = test::SiteData("qzone");
 constexpr char kSkey[] = "@Zx9Kq2Lm";
 constexpr char kPhotoList[] = "http://user.qzone.qq.com/p/plist.photo/fcgi-bin/cgi_list_photo?";
 const Text kEmptyQzone =
@@ -148,68 +140,19 @@ TEST(QzoneText, TheAlbumPageComesFromTheListAddress) {
 
 // ---- end to end ----------------------------------------------------------------------
 
-// The recording window, whose login window may change what the fake web answers.
-class LoginUi : public RecordingUi {
- public:
-  void RequestLogin(const Text& address) override {
-    RecordingUi::RequestLogin(address);
-    if (onLogin) onLogin();
-  }
-  std::function<void()> onLogin;
-};
-
-std::string QueryValue(const std::string& url, const std::string& key) {
-  for (const char* lead : {"?", "&"}) {
-    const size_t at = url.find(lead + key + "=");
-    if (at == std::string::npos) continue;
-    const size_t begin = at + key.size() + 2;
-    return url.substr(begin, url.find('&', begin) - begin);
-  }
-  return "(none)";
-}
-
-class QzoneSite : public ::testing::Test {
+class QzoneSite : public test::SiteTest {
  protected:
   void SetUp() override {
-    std::string error;
-    ASSERT_TRUE(web.LoadManifest((kFixtures / "manifest.txt").string(), &error)) << error;
+    ASSERT_TRUE(test::LoadSiteManifest(web, "qzone"));
     net::SetProxy(relay.ProxyAddress());
     auto& cookies = net::CookieStore::Instance();
-    cookies.ClearAll();
     cookies.SetCookie(u"http://user.qzone.qq.com/", std::string("skey=") + kSkey + "; path=/; domain=qq.com");
     cookies.SetCookie(u"http://user.qzone.qq.com/", "uin=o20002; path=/; domain=qq.com");
 
-    state = std::make_unique<MainState>(ui, ProductionSites(), work.text());
-    state->SetReady();
-    state->SetCategory(SITE_QQ);
+    BuildState(SITE_QQ, {.threadCount = 3, .timeoutSeconds = 10}).filePrefix.Set(u"?3-");
     state->SetSubKind(SUBKIND_QZONE);
-    state->SetSavePathText(save.text());
-    DownloadParams& params = state->Settings().Params(SITE_QQ);
-    params.threadCount = 3;
-    params.timeoutSeconds = 10;
-    params.minSizeKb = 0;
-    params.maxSizeKb = 0;
-    NamingRecord& naming = state->Settings().Naming(SITE_QQ);
-    naming.filePrefix.Set(u"?3-");
-    naming.baseName = BASE_DESCRIPTION;
-    naming.optionFlags = 0;
-  }
-  void TearDown() override {
-    state.reset();
-    net::SetProxy("");
-    net::CookieStore::Instance().ClearAll();
   }
 
-  void List(const Text& address) {
-    state->SetAddressText(address);
-    state->GetAlbums();
-    state->WaitListing();
-  }
-  void Download(std::vector<int> albums) {
-    state->SetTicked(std::move(albums));
-    state->Download();
-    state->WaitDownload();
-  }
   std::vector<RecordedRequest> PhotoRequests(const std::string& albumId) const {
     std::vector<RecordedRequest> found;
     for (const RecordedRequest& r : web.RequestsTo(kPhotoList))
@@ -218,11 +161,7 @@ class QzoneSite : public ::testing::Test {
   }
   std::string Picture(const char* name) const { return ReadFile(kFixtures / "pictures" / name); }
 
-  FakeWeb web;
   QueryRelay relay{web.Port(), {"t", "_"}};
-  LoginUi ui;
-  TempDir work, save;
-  std::unique_ptr<MainState> state;
 };
 
 struct Row {
@@ -267,7 +206,7 @@ TEST_F(QzoneSite, ANumberOrAnAddressOfTheSpaceListsItsAlbums) {
     EXPECT_TRUE(web.RequestsTo("http://xalist.photo.qq.com/fcgi-bin/fcg_list_album_v3").empty());
     const auto v2 = web.RequestsTo("http://xalist.photo.qq.com/fcgi-bin/fcg_list_album_v2");
     ASSERT_EQ(v2.size(), 1u);
-    EXPECT_EQ(QueryValue(v2[0].url, "g_tk"), std::to_string(TokenHash(FromUtf8(kSkey))));
+    EXPECT_EQ(QueryValue(v2[0].url, "g_tk"), QqToken(kSkey));
     EXPECT_NE(QueryValue(v2[0].url, "g_tk"), "5381");
     EXPECT_EQ(v2[0].Header("Referer"), "http://user.qzone.qq.com/10001");
     EXPECT_EQ(v2[0].Header("Accept-Encoding"), "gzip, deflate");
@@ -284,7 +223,7 @@ TEST_F(QzoneSite, DownloadingTwoAlbumsStoresEveryPictureUnderItsConfiguredName) 
   ASSERT_EQ(state->albums.Count(), 4);
   // Whatever the address box holds now, the photo pages are asked for the album's owner.
   state->SetAddressText(u"99999");
-  Download({0, 1});
+  DownloadAlbums({0, 1});
 
   const std::vector<Stored> stored = {
       {"旅行/1-IMG_0001.jpg", "aaa_1.jpg"},    // "raw", psbe? turned into psb?
@@ -314,7 +253,7 @@ TEST_F(QzoneSite, DownloadingTwoAlbumsStoresEveryPictureUnderItsConfiguredName) 
   for (size_t i = 0; i < travel.size(); ++i) EXPECT_EQ(QueryValue(travel[i].url, "pageStart"), std::to_string(i * 500));
   EXPECT_EQ(PhotoRequests("V11bbb").size(), 2u);
   for (const auto& r : web.RequestsTo(kPhotoList)) {
-    EXPECT_EQ(QueryValue(r.url, "g_tk"), std::to_string(TokenHash(FromUtf8(kSkey))));
+    EXPECT_EQ(QueryValue(r.url, "g_tk"), QqToken(kSkey));
     EXPECT_EQ(QueryValue(r.url, "uin"), "20002");
     EXPECT_EQ(QueryValue(r.url, "pageNum"), "500");
     EXPECT_EQ(r.Header("Referer"), "http://user.qzone.qq.com/10001");
@@ -335,7 +274,7 @@ TEST_F(QzoneSite, V3ListsWhenV2YieldsNothingAndTriesTheFirstRouteEntrySecond) {
   ASSERT_EQ(second.size(), 1u);
   EXPECT_EQ(second[0].Header("Referer"), "http://user.qzone.qq.com/10002");
   EXPECT_EQ(second[0].Header("Accept-Encoding"), "");
-  EXPECT_EQ(QueryValue(second[0].url, "g_tk"), std::to_string(TokenHash(FromUtf8(kSkey))));
+  EXPECT_EQ(QueryValue(second[0].url, "g_tk"), QqToken(kSkey));
 }
 
 TEST_F(QzoneSite, ServiceMessagesAskForVerificationOrAreShown) {
@@ -377,7 +316,7 @@ TEST_F(QzoneSite, APasswordAlbumAsksOnceAndReadsAgainAfterTheLogin) {
   };
   List(u"10001");
   ui.answers = {true};
-  Download({3});
+  DownloadAlbums({3});
   EXPECT_EQ(ui.questions, (std::vector<Text>{u"提示|加密相册，是否输入密码？"}));
   EXPECT_EQ(ui.logins, (std::vector<Text>{u"http://user.qzone.qq.com/10001/photo/V11ddd"}));
   EXPECT_EQ(ReadFile(save.path() / "密码" / "4-IMG_0201.jpg"), Picture("ddd_1.jpg"));
@@ -390,7 +329,7 @@ TEST_F(QzoneSite, APasswordAlbumAsksOnceAndReadsAgainAfterTheLogin) {
 TEST_F(QzoneSite, ADeclinedPasswordQuestionIsNotAskedAgain) {
   List(u"10001");
   ui.answers = {false};
-  Download({3});
+  DownloadAlbums({3});
   EXPECT_EQ(ui.questions.size(), 1u);
   EXPECT_TRUE(ui.logins.empty());
   EXPECT_FALSE(fs::exists(save.path() / "密码"));
@@ -399,13 +338,13 @@ TEST_F(QzoneSite, ADeclinedPasswordQuestionIsNotAskedAgain) {
 
 TEST_F(QzoneSite, AnEmptyAlbumIsAskedForTwiceAndOtherListTypesReadNothing) {
   List(u"10001");
-  Download({2});
+  DownloadAlbums({2});
   EXPECT_EQ(PhotoRequests("V11ccc").size(), 2u);
   EXPECT_FALSE(fs::exists(save.path() / "朋友"));
 
   web.ClearRequests();
   state->listType = 7;  // no photo reader for it
-  Download({0});
+  DownloadAlbums({0});
   EXPECT_TRUE(web.Requests().empty());
 }
 
@@ -438,7 +377,7 @@ TEST_F(QzoneSite, TheBranchSendsGroupAndWeiboAddressesToTheirReaders) {
     ui.messages.clear();
     state->scratchText.clear();
     state->SetSubKind(c.subKind);
-    List(c.address);
+    ListAsSelected(c.address);  // the branch, not the window, chooses the reader here
     EXPECT_EQ(state->listType, c.listType) << ToUtf8(c.address);
     EXPECT_EQ(ui.messages, (std::vector<Text>{c.message})) << ToUtf8(c.address);
     const auto requests = web.Requests();
@@ -452,21 +391,12 @@ TEST_F(QzoneSite, TheBranchSendsGroupAndWeiboAddressesToTheirReaders) {
 
 // ---- the command line ----------------------------------------------------------------
 
-std::string Quoted(const std::string& text) { return "'" + text + "'"; }
-
 TEST_F(QzoneSite, TheCommandLineListsAndDownloadsThroughTheProductionReaders) {
-  TempDir cliWork, cliSave, streams;
+  TempDir cliWork, cliSave;
   const fs::path cookies = cliWork.path() / "login.txt";
   std::ofstream(cookies) << ".qq.com\tTRUE\t/\tFALSE\t4102444800\tskey\t" << kSkey << "\n"
                          << ".qq.com\tTRUE\t/\tFALSE\t4102444800\tuin\to20002\n";
-  auto run = [&](const std::string& args) {
-    const fs::path out = streams.path() / "out", err = streams.path() / "err";
-    const std::string command = "env -u no_proxy -u NO_PROXY http_proxy=" + relay.ProxyAddress() + " " +
-                                Quoted(ZENTROW_CLI_PATH) + " --work-dir " + Quoted(cliWork.path().string()) + " " +
-                                args + " >" + Quoted(out.string()) + " 2>" + Quoted(err.string()) + " </dev/null";
-    const int raw = std::system(command.c_str());
-    return std::make_tuple(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(out), ReadFile(err));
-  };
+  auto run = [&](const std::string& args) { return RunCliBinary(relay.ProxyAddress(), cliWork.path(), args); };
 
   auto [setStatus, setOut, setErr] = run("settings --category 0 file-prefix=?3- min-size=0");
   ASSERT_EQ(setStatus, 0) << setErr;

@@ -2,83 +2,35 @@
 // articles, Weibo and blog: the Sina entry, the engine and the fake web.
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <string>
+#include <vector>
 
-#include "engine/main_state.h"
-#include "net/cookies.h"
-#include "net/http.h"
 #include "sites/sina.h"
-#include "support/fake_web.h"
-#include "support/recording_ui.h"
-#include "support/temp_dir.h"
+#include "sites/site_test.h"
 #include "toolkit/codepage.h"
 
 namespace zentrow {
 namespace {
 
-using test::FakeWeb;
 using test::ReadFile;
-using test::RecordingUi;
-using test::TempDir;
 
-const std::string kPicture = "\xFF\xD8" + std::string(300, 's');
+const std::string kPicture = test::JpegBody('s');
 const std::string kPhotoPages = "http://photo.blog.sina.com.cn/category/u/1357924680/s/";
 constexpr char16_t kSinaEmpty[] = u"没有获取到相册，请在登录菜单里登录新浪(微博)帐号后重试,登录时勾上下次自动登录";
 
-struct Picture {
-  std::string address;
-  std::string file;  // under the save path
-};
-
-struct SinaBlog : ::testing::Test {
-  FakeWeb web;
-  TempDir work;
-  TempDir save;
-  RecordingUi ui;
-  SiteTable sites{};
-  std::unique_ptr<MainState> state;
-
+struct SinaBlog : test::SiteTest {
   void SetUp() override {
-    net::SetProxy(web.ProxyAddress());
-    net::CookieStore::Instance().ClearAll();
-    std::string error;
-    for (const char* folder : {"sinablog", "weibo"})
-      ASSERT_TRUE(web.LoadManifest(ZENTROW_TEST_DATA "/sites/" + std::string(folder) + "/manifest.txt", &error))
-          << error;
-    for (const char* pictures : {"http://s1.sinaimg.cn/orignal/*", "http://s2.sinaimg.cn/orignal/*",
-                                 "http://s3.sinaimg.cn/orignal/*", "http://album.sina.com.cn/pic/*"})
-      web.Get(pictures, kPicture);
+    for (const char* folder : {"sinablog", "weibo"}) ASSERT_TRUE(test::LoadSiteManifest(web, folder));
+    ServePicture({"http://s1.sinaimg.cn/orignal/", "http://s2.sinaimg.cn/orignal/", "http://s3.sinaimg.cn/orignal/",
+                  "http://album.sina.com.cn/pic/"},
+                 kPicture);
     sites[SITE_SINA] = SinaReaders();
-    state = std::make_unique<MainState>(ui, sites, work.text());
-    state->SetReady();
-    state->SetSavePathText(save.text());
-    state->Settings().Params(SITE_SINA) = {0, 0, 4, 10};
-    NamingRecord& naming = state->Settings().Naming(SITE_SINA);
-    naming = NamingRecord();
-    naming.baseName = BASE_DESCRIPTION;
-  }
-  void TearDown() override {
-    state.reset();
-    net::SetProxy("");
+    BuildState(SITE_SINA, {0, 0, 4, 10}, sites);
   }
 
-  // As the window does: the address picks the category.
-  void List(const Text& address) {
-    state->SetCategory(Classify(address, SITE_QQ).siteIndex);
-    state->SetAddressText(address);
-    state->GetAlbums();
-    state->WaitListing();
-  }
-  void DownloadAlbums(std::vector<int> albums) {
-    state->SetTicked(std::move(albums));
-    state->Download();
-    state->WaitDownload();
-  }
-  void ExpectPictures(const std::vector<Picture>& pictures) {
-    for (const Picture& p : pictures) {
-      EXPECT_EQ(ReadFile(save.path() / p.file), kPicture) << p.file;
-      EXPECT_EQ(web.RequestsTo(p.address).size(), 1u) << p.address;
-    }
+  // The pictures are saved, and no other picture was asked for.
+  void ExpectPictures(const std::vector<test::SavedPicture>& pictures) {
+    ExpectSaved(pictures, kPicture);
     size_t pictureRequests = 0;
     for (const auto& request : web.Requests())
       pictureRequests += request.url.find("sinaimg.cn/") != std::string::npos ||
@@ -132,13 +84,13 @@ TEST_F(SinaBlog, DownloadsTheCategoriesPageByPage) {
   // Full-size pictures in place of the thumbnails, their "&amp;" decoded and the rest of
   // the address ("stamp_") kept as it was.
   ExpectPictures({
-      {"http://s1.sinaimg.cn/orignal/50ee5b3cg01&690", "蓝山/风景/湖边.jpg"},
-      {"http://s2.sinaimg.cn/orignal/stamp_50ee5b3cg02&690", "蓝山/风景/邮票.jpg"},
-      {"http://s3.sinaimg.cn/orignal/50ee5b3cg03&690", "蓝山/风景/山顶.jpg"},
-      {"http://s1.sinaimg.cn/orignal/50ee5b3cg04&690", "蓝山/风景/海边.jpg"},
-      {"http://s1.sinaimg.cn/orignal/50ee5b3cg05&690", "蓝山/风景/日落.jpg"},
-      {"http://s1.sinaimg.cn/orignal/50ee5b3cg11&690", "蓝山/人物/外婆.jpg"},
-      {"http://s1.sinaimg.cn/orignal/50ee5b3cg12&690", "蓝山/人物/小侄子.jpg"},
+      {"蓝山/风景/湖边.jpg", "http://s1.sinaimg.cn/orignal/50ee5b3cg01&690"},
+      {"蓝山/风景/邮票.jpg", "http://s2.sinaimg.cn/orignal/stamp_50ee5b3cg02&690"},
+      {"蓝山/风景/山顶.jpg", "http://s3.sinaimg.cn/orignal/50ee5b3cg03&690"},
+      {"蓝山/风景/海边.jpg", "http://s1.sinaimg.cn/orignal/50ee5b3cg04&690"},
+      {"蓝山/风景/日落.jpg", "http://s1.sinaimg.cn/orignal/50ee5b3cg05&690"},
+      {"蓝山/人物/外婆.jpg", "http://s1.sinaimg.cn/orignal/50ee5b3cg11&690"},
+      {"蓝山/人物/小侄子.jpg", "http://s1.sinaimg.cn/orignal/50ee5b3cg12&690"},
   });
   // "风景" ends at the page without "下一页"; "人物" links to a next page for ever but
   // shows the same page again, which ends it.
@@ -171,10 +123,9 @@ TEST_F(SinaBlog, ListsTheArticlesOverTwoPagesAndBothLayouts) {
                  {u"秋天的落叶", u"http://blog.sina.com.cn/s/blog_50ee5b3c0102a003.html", u"", -1},
                  {u"冬雪", u"http://blog.sina.com.cn/s/blog_50ee5b3c0102a004.html", u"", -1},
              });
-  std::vector<std::string> pages;
-  for (const auto& request : web.RequestsTo("http://blog.sina.com.cn/s/articlelist_")) pages.push_back(request.url);
-  EXPECT_EQ(pages, (std::vector<std::string>{"http://blog.sina.com.cn/s/articlelist_1357924680_0_1.html",
-                                             "http://blog.sina.com.cn/s/articlelist_1357924680_0_2.html"}));
+  EXPECT_EQ(Urls("http://blog.sina.com.cn/s/articlelist_"),
+            (std::vector<std::string>{"http://blog.sina.com.cn/s/articlelist_1357924680_0_1.html",
+                                      "http://blog.sina.com.cn/s/articlelist_1357924680_0_2.html"}));
 }
 
 TEST_F(SinaBlog, DownloadsEveryPictureOfEachArticle) {
@@ -186,12 +137,12 @@ TEST_F(SinaBlog, DownloadsEveryPictureOfEachArticle) {
   // are not read), so the links. "夏日游记": a stray "&url=" makes the counts differ, so the
   // previews, at full size. "冬雪" has no picture.
   ExpectPictures({
-      {"http://album.sina.com.cn/pic/001a1", "博文_蓝山/春天的花/春天的花.jpg"},
-      {"http://album.sina.com.cn/pic/001a2", "博文_蓝山/春天的花/春天的花(1).jpg"},
-      {"http://album.sina.com.cn/pic/001a3", "博文_蓝山/春天的花/春天的花(2).jpg"},
-      {"http://s2.sinaimg.cn/orignal/002b1&690", "博文_蓝山/夏日游记/夏日游记.jpg"},
-      {"http://s3.sinaimg.cn/orignal/002b2", "博文_蓝山/夏日游记/夏日游记(1).jpg"},
-      {"http://s1.sinaimg.cn/orignal/003c1&690", "博文_蓝山/秋天的落叶/秋天的落叶.jpg"},
+      {"博文_蓝山/春天的花/春天的花.jpg", "http://album.sina.com.cn/pic/001a1"},
+      {"博文_蓝山/春天的花/春天的花(1).jpg", "http://album.sina.com.cn/pic/001a2"},
+      {"博文_蓝山/春天的花/春天的花(2).jpg", "http://album.sina.com.cn/pic/001a3"},
+      {"博文_蓝山/夏日游记/夏日游记.jpg", "http://s2.sinaimg.cn/orignal/002b1&690"},
+      {"博文_蓝山/夏日游记/夏日游记(1).jpg", "http://s3.sinaimg.cn/orignal/002b2"},
+      {"博文_蓝山/秋天的落叶/秋天的落叶.jpg", "http://s1.sinaimg.cn/orignal/003c1&690"},
   });
   std::vector<int> queued;
   for (const auto& summary : ui.summaries) queued.push_back(summary.queued);
@@ -226,9 +177,7 @@ TEST_F(SinaBlog, TheAddressChoosesArticlesWeiboOrBlog) {
     List(c.address);
     EXPECT_EQ(state->Category(), SITE_SINA);
     EXPECT_EQ(state->listType, c.listType);
-    std::vector<std::string> requests;
-    for (const auto& request : web.Requests()) requests.push_back(request.url);
-    EXPECT_EQ(requests, c.requests);
+    EXPECT_EQ(Urls(""), c.requests);
     EXPECT_EQ(state->albums.Count(), c.albums);
     const std::vector<Text> messages = c.albums == 0 ? std::vector<Text>{kSinaEmpty} : std::vector<Text>{};
     EXPECT_EQ(ui.messages, messages);

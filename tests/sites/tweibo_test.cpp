@@ -2,66 +2,24 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
-#include "engine/main_state.h"
-#include "net/cookies.h"
-#include "net/http.h"
-#include "sites/sites.h"
-#include "support/fake_web.h"
-#include "support/recording_ui.h"
-#include "support/temp_dir.h"
-#include "toolkit/codepage.h"
+#include "sites/site_test.h"
 
 namespace zentrow {
 namespace {
 
-using test::FakeWeb;
 using test::ReadFile;
-using test::RecordingUi;
-using test::TempDir;
 
 const std::string kTopicQuery = "http://api.t.qq.com/asyn/gettopicalbum.php?";
-const std::string kPicture = "\xFF\xD8" + std::string(300, 'w');
+const std::string kPicture = test::JpegBody('w');
 
-struct TencentWeibo : ::testing::Test {
-  FakeWeb web;
-  TempDir work;
-  TempDir save;
-  RecordingUi ui;
-  std::unique_ptr<MainState> state;
-
+struct TencentWeibo : test::SiteTest {
   void SetUp() override {
-    net::SetProxy(web.ProxyAddress());
-    net::CookieStore::Instance().ClearAll();
-    std::string error;
-    ASSERT_TRUE(web.LoadManifest(ZENTROW_TEST_DATA "/sites/tweibo/manifest.txt", &error)) << error;
-    web.Get("http://t1.qpic.cn/mblogpic/*", kPicture);
-    state = std::make_unique<MainState>(ui, ProductionSites(), work.text());
-    state->SetReady();
-    state->SetSavePathText(save.text());
-    state->Settings().Params(SITE_QQ) = {0, 0, 4, 10};
-    NamingRecord& naming = state->Settings().Naming(SITE_QQ);
-    naming = NamingRecord();
-    naming.baseName = BASE_DESCRIPTION;
-  }
-  void TearDown() override {
-    state.reset();
-    net::SetProxy("");
-  }
-
-  // As the window does: the address picks the category and the sub-kind.
-  void List(const Text& address) {
-    const Classification c = Classify(address, SITE_QQ);
-    state->SetCategory(c.siteIndex);
-    state->SetSubKind(c.subKind.value_or(SUBKIND_QZONE));
-    state->SetAddressText(address);
-    state->GetAlbums();
-    state->WaitListing();
-  }
-  std::vector<std::string> Urls(const std::string& prefix) const {
-    std::vector<std::string> urls;
-    for (const auto& r : web.RequestsTo(prefix)) urls.push_back(r.url);
-    return urls;
+    ASSERT_TRUE(test::LoadSiteManifest(web, "tweibo"));
+    ServePicture({"http://t1.qpic.cn/mblogpic/"}, kPicture);
+    BuildState(SITE_QQ, {0, 0, 4, 10});
   }
 };
 
@@ -111,16 +69,10 @@ TEST_F(TencentWeibo, ListsTheAccountsTopicAlbumsPageByPage) {
 TEST_F(TencentWeibo, DownloadsThePostsPicturesFollowingTheContinuation) {
   List(u"http://t.qq.com/lanlan");
   ASSERT_EQ(state->albums.Count(), 3);
-  state->SetTicked({1, 2});
-  state->Download();
-  state->WaitDownload();
+  DownloadAlbums({1, 2});
 
   // Every picture of a post shares the post's text, tags removed, as its name.
-  struct Picture {
-    const char* file;
-    const char* address;
-  };
-  const std::vector<Picture> pictures = {
+  const std::vector<test::SavedPicture> pictures = {
       {"旅行/海边日落.jpg", "http://t1.qpic.cn/mblogpic/a1/2000"},
       {"旅行/海边日落(1).jpg", "http://t1.qpic.cn/mblogpic/a2/2000"},
       {"旅行/海边日落(2).jpg", "http://t1.qpic.cn/mblogpic/a3/2000"},
@@ -129,19 +81,18 @@ TEST_F(TencentWeibo, DownloadsThePostsPicturesFollowingTheContinuation) {
       {"美食/早餐.jpg", "http://t1.qpic.cn/mblogpic/f1/2000"},
       {"美食/午餐.jpg", "http://t1.qpic.cn/mblogpic/f2/2000"},
   };
-  for (const Picture& p : pictures) {
-    EXPECT_EQ(ReadFile(save.path() / p.file), kPicture) << p.file;
-    const auto requests = web.RequestsTo(p.address);
-    ASSERT_EQ(requests.size(), 1u) << p.address;
-    EXPECT_EQ(requests[0].Header("Referer"), "http://api.t.qq.com/proxy.html");
-  }
+  ExpectSaved(pictures, kPicture);
+  for (const test::SavedPicture& p : pictures)
+    for (const auto& request : web.RequestsTo(p.address))
+      EXPECT_EQ(request.Header("Referer"), "http://api.t.qq.com/proxy.html") << p.address;
   ASSERT_EQ(ui.summaries.size(), 2u);
   EXPECT_EQ(ui.summaries[0].queued, 5);
   EXPECT_EQ(ui.summaries[1].queued, 2);
 
   // From the second page on, the address continues at the last post of the page before.
   std::vector<std::string> travelPages, foodPages;
-  for (const auto& url : Urls(kTopicQuery + "op=2&uin=987654321&page=")) (url.find("&topicid=5001&") != std::string::npos ? travelPages : foodPages).push_back(url);
+  for (const auto& url : Urls(kTopicQuery + "op=2&uin=987654321&page="))
+    (url.find("&topicid=5001&") != std::string::npos ? travelPages : foodPages).push_back(url);
   ASSERT_EQ(travelPages.size(), 3u);
   EXPECT_EQ(travelPages[0].find("&time="), std::string::npos);
   EXPECT_NE(travelPages[1].find("&g_tk=5453453&time=1382000050&r="), std::string::npos);
@@ -158,8 +109,8 @@ TEST_F(TencentWeibo, ARepeatedAlbumPageEndsTheListing) {
     return kTopicQuery + "op=1&uin=987654321&page=" + std::to_string(n) +
            "&n=12&apiType=14&apiHost=http%3A%2F%2Fapi.t.qq.com&_r=1382084292800&g_tk=*";
   };
-  web.Get(page(3), ReadFile(ZENTROW_TEST_DATA "/sites/tweibo/albums-2.json"));
-  web.Get(page(4), ReadFile(ZENTROW_TEST_DATA "/sites/tweibo/albums-1.json"));
+  web.Get(page(3), ReadFile(test::SiteData("tweibo") / "albums-2.json"));
+  web.Get(page(4), ReadFile(test::SiteData("tweibo") / "albums-1.json"));
   List(u"http://t.qq.com/lanlan");
   // Page 3 repeats page 2: it adds nothing and ends the walk before page 4.
   EXPECT_EQ(state->albums.Count(), 3);

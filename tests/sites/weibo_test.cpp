@@ -2,16 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <filesystem>
+#include <string>
+#include <vector>
 
 #include "engine/download.h"
-#include "engine/main_state.h"
-#include "net/cookies.h"
-#include "net/http.h"
 #include "sites/sina.h"
-#include "support/fake_web.h"
-#include "support/recording_ui.h"
-#include "support/temp_dir.h"
+#include "sites/site_test.h"
 #include "toolkit/codepage.h"
 #include "toolkit/files.h"
 
@@ -19,14 +15,10 @@ namespace zentrow {
 namespace {
 
 using namespace std::chrono_literals;
-using test::FakeWeb;
 using test::ReadFile;
-using test::RecordingUi;
-using test::TempDir;
 
-const std::string kWeiboData = ZENTROW_TEST_DATA "/sites/weibo/";
 const std::string kPhotoList = "http://photo.weibo.com/photos/get_all?uid=1234567890&album_id=";
-const std::string kPicture = "\xFF\xD8" + std::string(300, 'b');
+const std::string kPicture = test::JpegBody('b');
 constexpr char16_t kSinaEmpty[] = u"没有获取到相册，请在登录菜单里登录新浪(微博)帐号后重试,登录时勾上下次自动登录";
 
 std::string Numbered(const char* pattern, int n) {
@@ -41,49 +33,14 @@ std::string DumpOf(const std::string& pageBytes) {
   return "\xFF\xFE" + std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2);
 }
 
-struct Weibo : ::testing::Test {
-  FakeWeb web;
-  TempDir work;
-  TempDir save;
-  RecordingUi ui;
-  SiteTable sites{};
-  std::unique_ptr<MainState> state;
-
+struct Weibo : test::SiteTest {
   void SetUp() override {
-    net::SetProxy(web.ProxyAddress());
-    net::CookieStore::Instance().ClearAll();
-    std::string error;
-    ASSERT_TRUE(web.LoadManifest(kWeiboData + "manifest.txt", &error)) << error;
-    for (const char* host : {"http://ww2.sinaimg.cn/*", "http://ww3.sinaimg.cn/*", "http://ww4.sinaimg.cn/*"})
-      web.Get(host, kPicture);
+    ASSERT_TRUE(test::LoadSiteManifest(web, "weibo"));
+    ServePicture({"http://ww2.sinaimg.cn/", "http://ww3.sinaimg.cn/", "http://ww4.sinaimg.cn/"}, kPicture);
     sites[SITE_SINA] = SinaReaders({.retry = 20ms, .moveOn = 10ms});
-    state = std::make_unique<MainState>(ui, sites, work.text());
-    state->SetReady();
-    state->SetSavePathText(save.text());
-    state->Settings().Params(SITE_SINA) = {0, 0, 4, 10};
-    NamingRecord& naming = state->Settings().Naming(SITE_SINA);
-    naming = NamingRecord();
-    naming.filePrefix.Set(u"?8-");  // the owner's nickname
-    naming.baseName = BASE_DESCRIPTION;
-  }
-  void TearDown() override {
-    state.reset();
-    net::SetProxy("");
-    net::CookieStore::Instance().ClearAll();
+    BuildState(SITE_SINA, {0, 0, 4, 10}, sites).filePrefix.Set(u"?8-");  // the owner's nickname
   }
 
-  // As the window does: the address picks the category.
-  void List(const Text& address) {
-    state->SetCategory(Classify(address, SITE_QQ).siteIndex);
-    state->SetAddressText(address);
-    state->GetAlbums();
-    state->WaitListing();
-  }
-  void DownloadAlbums(std::vector<int> albums) {
-    state->SetTicked(std::move(albums));
-    state->Download();
-    state->WaitDownload();
-  }
   // Requests of one photo page; `album` is the album id and what follows it up to "&page=".
   size_t PageRequests(const std::string& album, int page) const {
     return web.RequestsTo(kPhotoList + album + "&page=" + std::to_string(page) + "&_rnd=").size();
@@ -175,27 +132,22 @@ TEST_F(Weibo, DownloadsTwoAlbums32PhotosAPage) {
   ASSERT_EQ(state->albums.Count(), 5);
   DownloadAlbums({0, 1});
 
-  struct Picture {
-    std::string address;
-    std::string file;  // under the nickname folder
-  };
-  std::vector<Picture> pictures;
+  std::vector<test::SavedPicture> pictures;
   for (int i = 1; i <= 40; ++i)
-    pictures.push_back({Numbered("http://ww2.sinaimg.cn/large/t%02d.jpg", i), Numbered("旅行/小蓝Blue-旅行%02d.jpg", i)});
+    pictures.push_back(
+        {Numbered("小蓝Blue/旅行/小蓝Blue-旅行%02d.jpg", i), Numbered("http://ww2.sinaimg.cn/large/t%02d.jpg", i)});
   // Page 2 of "旅行": an escaped caption, rebuilt addresses of both types (one host with a
   // closing "/"), a caption of tags only.
-  pictures[32].file = "旅行/小蓝Blue-海边.jpg";
+  pictures[32].file = "小蓝Blue/旅行/小蓝Blue-海边.jpg";
   pictures[33].address = "http://ww3.sinaimg.cn/1234567890/180/t34.jpg";
   pictures[34].address = "http://ww3.sinaimg.cn/large/t35.jpg";
-  pictures[35].file = "旅行/小蓝Blue-旅行.jpg";
+  pictures[35].file = "小蓝Blue/旅行/小蓝Blue-旅行.jpg";
   pictures[36].address = "http://ww4.sinaimg.cn/1234567890/180/t37.jpg";
   for (int i = 1; i <= 38; ++i)
-    pictures.push_back({Numbered("http://ww2.sinaimg.cn/large/f%02d.jpg", i), Numbered("美食/小蓝Blue-美食%02d.jpg", i)});
+    pictures.push_back(
+        {Numbered("小蓝Blue/美食/小蓝Blue-美食%02d.jpg", i), Numbered("http://ww2.sinaimg.cn/large/f%02d.jpg", i)});
 
-  for (const Picture& p : pictures) {
-    EXPECT_EQ(ReadFile(save.path() / "小蓝Blue" / p.file), kPicture) << p.file;
-    EXPECT_EQ(web.RequestsTo(p.address).size(), 1u) << p.address;
-  }
+  ExpectSaved(pictures, kPicture);
   size_t pictureRequests = 0;
   for (const auto& request : web.Requests()) pictureRequests += request.url.find(".sinaimg.cn") != std::string::npos;
   EXPECT_EQ(pictureRequests, pictures.size());
@@ -218,7 +170,7 @@ TEST_F(Weibo, DownloadsTwoAlbums32PhotosAPage) {
     EXPECT_NE(request.url.find("&_rnd=0."), std::string::npos) << request.url;
   }
   // Every page replaces the dump: the last one read is there.
-  EXPECT_EQ(ReadFile(work.path() / "sinawb.tmp"), DumpOf(ReadFile(kWeiboData + "food-none.json")));
+  EXPECT_EQ(ReadFile(work.path() / "sinawb.tmp"), DumpOf(ReadFile(test::SiteData("weibo") / "food-none.json")));
 }
 
 TEST_F(Weibo, APageOfAnUnknownLayoutIsDumped) {
@@ -228,7 +180,7 @@ TEST_F(Weibo, APageOfAnUnknownLayoutIsDumped) {
   EXPECT_EQ(ui.summaries[0].queued, 0);
   EXPECT_EQ(PageRequests("3004&count=32&type=6", 1), 1u);
   EXPECT_EQ(PageRequests("3004&count=32&type=6", 2), 0u);  // page limit 1 reached: no retry
-  EXPECT_EQ(ReadFile(work.path() / "sinawb.tmp"), DumpOf(ReadFile(kWeiboData + "login.html")));
+  EXPECT_EQ(ReadFile(work.path() / "sinawb.tmp"), DumpOf(ReadFile(test::SiteData("weibo") / "login.html")));
 }
 
 TEST_F(Weibo, APageRepeatedForEveryNumberEndsTheAlbum) {
@@ -252,29 +204,17 @@ TEST_F(Weibo, AStopEndsTheReaderAtOnce) {
   EXPECT_EQ(PageRequests("3001&count=32&type=3", 2), 0u);
 }
 
-}  // namespace
-}  // namespace zentrow
-
-namespace zentrow {
-namespace {
-
 // The production table carries the Sina entry: the real command-line program lists a
 // Weibo user's albums through it.
 TEST(WeiboCommandLine, ListsTheAlbumsOfAUserPage) {
-  FakeWeb web;
-  std::string error;
-  ASSERT_TRUE(web.LoadManifest(kWeiboData + "manifest.txt", &error)) << error;
-  TempDir work, streams;
-  const std::string command = "env -u no_proxy -u NO_PROXY http_proxy=" + web.ProxyAddress() + " '" +
-                              ZENTROW_CLI_PATH + "' --work-dir '" + work.path().string() +
-                              "' list http://weibo.com/u/1234567890 >'" + (streams.path() / "out").string() +
-                              "' 2>'" + (streams.path() / "err").string() + "' </dev/null";
-  const int status = std::system(command.c_str());
-  const std::string out = ReadFile(streams.path() / "out");
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << ReadFile(streams.path() / "err");
-  EXPECT_NE(out.find("0001\t旅行\t"), std::string::npos) << out;
-  EXPECT_NE(out.find("0002\t美食\t"), std::string::npos) << out;
-  EXPECT_NE(ReadFile(streams.path() / "err").find("SiteIndex 4:"), std::string::npos);
+  test::FakeWeb web;
+  ASSERT_TRUE(test::LoadSiteManifest(web, "weibo"));
+  const test::TempDir work;
+  const test::CliRun run = test::RunCliBinary(web.ProxyAddress(), work.path(), "list http://weibo.com/u/1234567890");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("0001\t旅行\t"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("0002\t美食\t"), std::string::npos) << run.out;
+  EXPECT_NE(run.err.find("SiteIndex 4:"), std::string::npos);
 }
 
 }  // namespace
