@@ -1,5 +1,5 @@
-#include "sites/qq_readers.h"
-#include "sites/sina.h"
+#include "sites/qq/qq.h"
+#include "sites/sina/sina.h"
 #include "sites/sites.h"
 
 namespace zentrow {

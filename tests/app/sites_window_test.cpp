@@ -12,9 +12,9 @@
 #include "app/my_grid_ctrl.h"
 #include "net/cookies.h"
 #include "net/http.h"
-#include "sites/qq_readers.h"
+#include "sites/qq/qq.h"
 #include "sites/query_relay.h"
-#include "sites/sina.h"
+#include "sites/sina/sina.h"
 #include "window_fixture.h"
 
 namespace zentrow::test {

@@ -1,7 +1,7 @@
 // QQ Zone: the text rules of its readers, then listings and downloads end to end through
 // the engine with the production site table, and one run of zentrow-cli, over the fake
 // web fixtures in tests/sites/qzone.
-#include "sites/qzone.h"
+#include "sites/qq/qq.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "sites/sina.h"
+#include "sites/sina/sina.h"
 #include "sites/site_test.h"
 #include "toolkit/codepage.h"
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "engine/download.h"
-#include "sites/sina.h"
+#include "sites/sina/sina.h"
 #include "sites/site_test.h"
 #include "toolkit/codepage.h"
 #include "toolkit/files.h"

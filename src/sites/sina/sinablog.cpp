@@ -3,7 +3,7 @@
 // article's text).
 #include "net/http.h"
 #include "sites/kit.h"
-#include "sites/sina.h"
+#include "sites/sina/sina.h"
 
 namespace zentrow {
 namespace {

@@ -1,7 +1,7 @@
 // The Sina category: an article list ("/s/"), a Weibo user's page, or else a blog's home
 // page; and the photo-list reader the download uses afterwards.
 #include "sites/kit.h"
-#include "sites/sina.h"
+#include "sites/sina/sina.h"
 
 namespace zentrow {
 namespace {

@@ -2,7 +2,7 @@
 // the key each one receives, and the photo-list reader the download uses afterwards.
 #include "engine/catalogue.h"
 #include "sites/kit.h"
-#include "sites/qq_readers.h"
+#include "sites/qq/qq.h"
 
 namespace zentrow {
 namespace {

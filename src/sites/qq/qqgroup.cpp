@@ -2,8 +2,7 @@
 // the "QQ空间/QQ群" login, and their photos.
 #include "engine/catalogue.h"
 #include "sites/kit.h"
-#include "sites/qq_readers.h"
-#include "sites/qzone.h"
+#include "sites/qq/qq.h"
 
 namespace zentrow {
 namespace {

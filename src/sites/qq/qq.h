@@ -1,14 +1,35 @@
-// QQ Zone: the pieces of its readers that work on text alone (the readers themselves are
-// declared in sites/qq_readers.h).
+// The readers of the QQ category: QQ Zone (qzone.cpp), QQ group (qqgroup.cpp) and Tencent
+// Weibo (tweibo.cpp). The category's listing branch and photo-reader choice are in
+// qq_branch.cpp.
 #pragma once
 
 #include <cstdint>
 
 #include "engine/album.h"
+#include "engine/main_state.h"
+#include "engine/site_table.h"
 #include "toolkit/text.h"
 
 namespace zentrow {
 
+// QQ Zone: `number` is a bare QQ number. The V2 reader uses the older album interface;
+// the branch runs the V3 reader when V2 listed nothing.
+void QzoneAlbumsV2(MainState& state, const Text& number);
+void QzoneAlbumsV3(MainState& state, const Text& number);
+void QzonePhotos(MainState& state, int albumIndex);
+
+// QQ group: `key` is the group number.
+void QqGroupAlbums(MainState& state, const Text& key);
+void QqGroupPhotos(MainState& state, int albumIndex);
+
+// Tencent Weibo: `key` is the account name (also kept in the scratch text by the branch).
+void TencentWeiboAlbums(MainState& state, const Text& key);
+void TencentWeiboPhotos(MainState& state, int albumIndex);
+
+// The category's entry of the site table.
+SiteReaders QqSiteReaders();
+
+// ---- QQ Zone: the pieces of its readers that work on text alone ----
 // The user's space; cookies, Referers and login pages live under it.
 inline constexpr char16_t kQzoneUserHost[] = u"user.qzone.qq.com";
 // Where a number's storage route is asked first.

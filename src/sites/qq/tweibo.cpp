@@ -4,7 +4,7 @@
 
 #include "engine/catalogue.h"
 #include "sites/kit.h"
-#include "sites/qq_readers.h"
+#include "sites/qq/qq.h"
 
 namespace zentrow {
 namespace {

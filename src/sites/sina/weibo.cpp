@@ -4,7 +4,7 @@
 
 #include "net/http.h"
 #include "sites/kit.h"
-#include "sites/sina.h"
+#include "sites/sina/sina.h"
 #include "toolkit/files.h"
 
 namespace zentrow {

@@ -3,12 +3,11 @@
 //
 // The service answers with the rights of the logged-in account: the "skey" cookie gives
 // the g_tk token of every request, the "uin" cookie the number of the one who asks.
-#include "sites/qzone.h"
+#include "sites/qq/qq.h"
 
 #include <utility>
 
 #include "sites/kit.h"
-#include "sites/qq_readers.h"
 
 namespace zentrow {
 namespace {
