@@ -125,6 +125,12 @@ bool PagedWalk::Fetch(PageSession& session, const Text& address, Text& text, uns
   return session.Get(address, text, mode) && Admit(text);
 }
 
+bool PagedWalk::Fresh(TextView key) {
+  if (!seen_.Add(key)) return false;
+  ++freshOnPage_;
+  return true;
+}
+
 bool PagedWalk::NewKey(TextView key) {
   if (hasKey_ && previousKey_ == key) return false;
   previousKey_.assign(key);

@@ -7,7 +7,8 @@
 //     ReadInt / IsDigitsOnly: base-10 reading of the cut values;
 //   - VisitSegments: split a page at a marker and visit the segments after each marker;
 //   - PagedWalk: page after page until the reader's own end rule, and always until a page
-//     brings nothing new (same text, or same last key) or the page cap is reached;
+//     brings nothing new (same text, same last key, or no item not seen before in the
+//     walk) or the page cap is reached; SeenKeys: items (albums, pictures) taken once;
 //   - AddRow / QueuePicture: deliver an album or a picture, answering whether to go on;
 //   - LoginPrompt / AskLogin: the yes/no question (caption "提示") that opens the login
 //     window, asked once per album;
@@ -20,6 +21,7 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <unordered_set>
 
 #include "engine/album.h"
 #include "engine/main_state.h"
@@ -115,14 +117,31 @@ SegmentVisit VisitSegments(TextView page, TextView marker, const SegmentVisitor&
 
 // ---- paged walks ---------------------------------------------------------------------
 
+// The keys (album signs, picture ids, addresses) one run has met: each item is listed or
+// queued the first time only. Two sources of one listing that share albums, or pages
+// that repeat pictures, deliver nothing twice.
+class SeenKeys {
+ public:
+  // True the first time `key` is offered (it is remembered); false for a repeat.
+  bool Add(TextView key) { return keys_.emplace(key).second; }
+  size_t Size() const { return keys_.size(); }
+
+ private:
+  std::unordered_set<Text> keys_;
+};
+
 // Page after page (by page number, offset or last key), ending always: besides the
 // reader's own end rule, a walk ends when a fetched page has the same text as the one
 // before it (a site that repeats its last page), when a page's last key equals the one
-// of the page before, or after `cap` fetched pages (retries of one page count too).
+// of the page before, when a page brings no item the walk has not met before (a site that
+// answers past its end with an earlier page in new wrapping), or after `cap` fetched
+// pages (retries of one page count too).
 //
 //   PagedWalk walk;
 //   while (walk.Fetch(session, Fill(kListPage, {NumberText(walk.Page() * 60)}), text, mode)) {
-//     ...visit the page; return on the reader's own end rule...
+//     ...visit the page: deliver an item only when walk.Fresh(its id);
+//        return on the reader's own end rule...
+//     if (!walk.BroughtNew()) return;
 //     walk.NextPage();
 //   }
 class PagedWalk {
@@ -133,7 +152,18 @@ class PagedWalk {
   // The page to fetch now, counting from 0 (offsets: Page() * page size; page numbers
   // from 1: Page() + 1).
   int Page() const { return page_; }
-  void NextPage() { ++page_; }
+  void NextPage() {
+    ++page_;
+    freshOnPage_ = 0;
+  }
+
+  // An item of the page being read, by its key (album sign, picture id or address): true
+  // the first time the walk meets it (deliver it); false when an earlier page or this one
+  // brought it already (skip it).
+  bool Fresh(TextView key);
+  // Whether the page being read has brought a fresh item so far; a walk whose page brought
+  // none is over.
+  bool BroughtNew() const { return freshOnPage_ > 0; }
 
   // A fetched page: true when it is to be read; false (the walk is over) when the cap is
   // reached or the text equals the previously admitted page's text.
@@ -152,6 +182,8 @@ class PagedWalk {
   Text previousText_;
   bool hasKey_ = false;
   Text previousKey_;
+  SeenKeys seen_;
+  int freshOnPage_ = 0;
 };
 
 // ---- delivering ----------------------------------------------------------------------

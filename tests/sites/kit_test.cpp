@@ -120,6 +120,30 @@ TEST(KitPagedWalk, EndsOnARepeatedPageARepeatedKeyOrTheCap) {
   EXPECT_FALSE(capped.Admit(u"fourth, new but over the cap"));
 }
 
+TEST(KitPagedWalk, EndsWhenAPageBringsNothingNotSeenBefore) {
+  // Pages of picture ids as a site sends them: the third page answers past the end with
+  // page two's ids again (in a different wrapping, so its text differs).
+  const std::vector<std::vector<Text>> pages = {{u"1", u"2", u"2", u"3"}, {u"3", u"4"}, {u"4", u"3"}, {u"5"}};
+  PagedWalk walk;
+  std::vector<Text> delivered;
+  for (const auto& page : pages) {
+    ASSERT_TRUE(walk.Admit(u"<page " + NumberText(walk.Page()) + u">"));
+    for (const Text& id : page)
+      if (walk.Fresh(id)) delivered.push_back(id);
+    if (!walk.BroughtNew()) break;
+    walk.NextPage();
+  }
+  EXPECT_EQ(delivered, (std::vector<Text>{u"1", u"2", u"3", u"4"}));  // nothing twice
+  EXPECT_EQ(walk.Page(), 2);  // the fourth page was never read
+  EXPECT_FALSE(walk.BroughtNew());
+
+  SeenKeys seen;  // two sources of one listing
+  EXPECT_TRUE(seen.Add(u"album-a"));
+  EXPECT_TRUE(seen.Add(u"album-b"));
+  EXPECT_FALSE(seen.Add(u"album-a"));
+  EXPECT_EQ(seen.Size(), 2u);
+}
+
 // The network moves over the fake web, which the site tests' fixture makes the proxy; no
 // state is built.
 using KitWeb = test::SiteTest;
