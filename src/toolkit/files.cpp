@@ -24,9 +24,11 @@ void CollapseBlanks(Text& text) {
   text.erase(last, text.end());
 }
 
+// Characters no name may hold: the separators and wildcards the file systems refuse, and
+// every control character (U+0000 would cut the name short in the system's own calls).
 bool IsRefusedInName(char16_t c) {
-  return c == u'\r' || c == u'\n' || c == u'\\' || c == u'/' || c == u':' || c == u'*' ||
-         c == u'?' || c == u'"' || c == u'<' || c == u'>' || c == u'|' || c == u'\a';
+  return c < 0x20 || c == 0x7F || c == u'\\' || c == u'/' || c == u':' || c == u'*' || c == u'?' ||
+         c == u'"' || c == u'<' || c == u'>' || c == u'|';
 }
 
 void RemoveRefused(Text& text) {
@@ -34,9 +36,17 @@ void RemoveRefused(Text& text) {
   text.erase(std::remove_if(text.begin(), text.end(), IsRefusedInName), text.end());
 }
 
-void TrimDots(Text& text) {
-  text.erase(text.find_last_not_of(u'.') + 1);  // npos + 1 == 0 clears a text of dots
-  text.erase(0, text.find_first_not_of(u'.'));
+bool IsDotOrBlank(char16_t c) { return c == u'.' || c == u' '; }
+
+// Dots and blanks off both ends, in any mix (". .x" is "x"): a name never starts or ends
+// with either, so it can never be "." or "..".
+void TrimDotsAndBlanks(Text& text) {
+  size_t end = text.size();
+  while (end > 0 && IsDotOrBlank(text[end - 1])) --end;
+  size_t begin = 0;
+  while (begin < end && IsDotOrBlank(text[begin])) ++begin;
+  text.resize(end);
+  text.erase(0, begin);
 }
 
 bool IsFolder(const std::string& native) {
@@ -103,7 +113,14 @@ void SetTimes(TextView path, int64_t t) {
 
 }  // namespace
 
-std::string NativePath(TextView path) { return ToUtf8(path); }
+// A U+0000 would end the path early in every system call, so the system would see a
+// shorter path than the one the program checked; it never reaches the system as such.
+std::string NativePath(TextView path) {
+  if (path.find(u'\0') == TextView::npos) return ToUtf8(path);
+  Text copy(path);
+  std::replace(copy.begin(), copy.end(), u'\0', u'\uFFFD');
+  return ToUtf8(copy);
+}
 
 Text FromNativePath(std::string_view path) { return FromUtf8(path); }
 
@@ -118,8 +135,9 @@ void SafeFileName(Text& text, unsigned number, bool fallback) {
   TrimInPlace(text);
   if (text.find_first_not_of(u'.') == Text::npos) std::replace(text.begin(), text.end(), u'.', u'。');
   RemoveRefused(text);
-  TrimDots(text);
-  TrimInPlace(text);
+  // Last, after every other step: what is left of ". .. ." or "| .. |" must not name the
+  // folder itself or its parent.
+  TrimDotsAndBlanks(text);
   if (fallback && (text.empty() || text.size() > kLongestSafeName)) {
     text = number == SAFE_NAME_TIMESTAMP ? TimestampName(std::time(nullptr))
                                          : u"pic" + NumberText(number);

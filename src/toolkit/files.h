@@ -20,8 +20,9 @@ namespace zentrow {
 inline constexpr unsigned SAFE_NAME_TIMESTAMP = 65535;
 
 // Cleans a name taken from a web page for use as a file or folder name: entities decoded,
-// blank runs collapsed, characters the file systems refuse removed, dots trimmed off both
-// ends. With `fallback`, an empty or over-long (1000 units or more) result becomes the
+// blank runs collapsed, characters the file systems refuse and every control character
+// removed (a tab becomes "_"), dots and blanks trimmed off both ends. The result is never
+// "." or "..", and holds no "/" and no U+0000. With `fallback`, an empty or over-long (1000 units or more) result becomes the
 // time-stamp name of now (number SAFE_NAME_TIMESTAMP) or "pic<number>".
 void SafeFileName(Text& text, unsigned number, bool fallback);
 
@@ -53,6 +54,8 @@ void WriteTextFile(TextView path, std::string_view bytes);
 // The same with the text encoded as UTF-16LE.
 void WriteTextFile(TextView path, TextView text);
 
+// The UTF-8 bytes of a path for the system calls. A U+0000 in the path becomes U+FFFD, so
+// the system sees the whole path the program checked, never a shorter one.
 std::string NativePath(TextView path);
 Text FromNativePath(std::string_view path);
 

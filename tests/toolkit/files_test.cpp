@@ -64,6 +64,21 @@ TEST(SafeFileName, CleansNamesTakenFromPages) {
       {u"", 0, false, u""},
       {u" ?? ", 0, false, u""},
       {long1200, 0, false, long1200},
+      // Never "." or "..", whatever blanks and refused characters stand around the dots;
+      // dots and blanks go off both ends after every other step.
+      {u". . .", 0, false, u""},
+      {u". .. .", 0, false, u""},
+      {u"| .. |", 0, false, u""},
+      {u"..?", 0, false, u""},
+      {u"a\t..", 0, false, u"a_"},
+      {u". .x", 0, false, u"x"},
+      {u"x. .", 0, false, u"x"},
+      {u". .. .", 4, true, u"pic4"},
+      // No control character survives: U+0000 would end the name early.
+      {Text(u"abc\0x", 5), 0, false, u"abcx"},
+      {Text(u"\0", 1), 0, false, u""},
+      {Text(u"\0", 1), 9, true, u"pic9"},
+      {u"a\x01" u"b\x1f\x7f" u"c\x1b" u"d", 0, false, u"abcd"},
   };
   for (const Row& row : rows) {
     Text text = row.input;
@@ -110,6 +125,11 @@ TEST(NativePath, RoundTripsUtf8) {
   const Text path = u"/tmp/相册 1/ä.jpg";
   EXPECT_EQ(NativePath(path), "/tmp/\xE7\x9B\xB8\xE5\x86\x8C 1/\xC3\xA4.jpg");
   EXPECT_EQ(FromNativePath(NativePath(path)), path);
+  // The system would stop at a U+0000 and see a shorter path than the one checked.
+  const Text withNul = u"/run/../evil" + Text(1, u'\0') + u"/../save/y";
+  const std::string native = NativePath(withNul);
+  EXPECT_EQ(native.find('\0'), std::string::npos);
+  EXPECT_EQ(native, "/run/../evil\xEF\xBF\xBD/../save/y");
 }
 
 using FixPictureExtensionTest = TempFolder;
