@@ -1,6 +1,7 @@
 // AddPictureItem: the file name of every picture, by the category's naming rules.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -44,9 +45,13 @@ void CutToFit(Text& name) {
 
 // A description that is an absolute path inside the run's folder names the target file
 // itself. Descriptions come from web pages, so any other absolute path (or one that
-// climbs out with "..") is an ordinary description.
+// climbs out with "..") is an ordinary description. So is one holding a control
+// character: U+0000 would end the path early for the system, past the point checked here,
+// and no name on disk may hold one.
 bool IsPathInsideRun(const Text& description, const Text& runFolder) {
   if (description.empty() || description[0] != u'/' || runFolder.empty()) return false;
+  if (std::any_of(description.begin(), description.end(), [](char16_t c) { return c < 0x20 || c == 0x7F; }))
+    return false;
   namespace fs = std::filesystem;
   fs::path target = fs::path(NativePath(description)).lexically_normal();
   fs::path base = fs::path(NativePath(runFolder)).lexically_normal();

@@ -116,6 +116,55 @@ TEST_F(Driver, DownloadsTheTickedAlbumsIntoTheirFolders) {
   EXPECT_EQ(state->downloadState, DOWNLOAD_IDLE);
 }
 
+// Names and descriptions as hostile pages send them: dots and blanks that would name the
+// folder itself or its parent, U+0000 that would end a name early, an absolute path that
+// climbs out past a U+0000. Every file lands inside the save path, none overwrites another.
+TEST_F(Driver, HostileNamesFromPagesStayInsideTheSavePath) {
+  const fs::path inside = save.path() / "inside";
+  state->SetSavePathText(FromUtf8(inside.string()));
+  const Text nul(1, u'\0');
+  sites[SITE_QQ].listing = [&](MainState& s, Text, ListingOutcome&) {
+    s.ownerFolder = u". .. .";
+    s.extraFolder = u"| .. |";
+    for (const Text& name : {Text(u".."), u"abc" + nul + u"x", Text(u" . ")}) {
+      ST_PERLISTRECORD r;
+      r.name = name;
+      AddAlbumRow(r, s);
+    }
+  };
+  std::vector<Text> descriptions;
+  sites[SITE_QQ].photos = [&](MainState& s, int albumIndex) {
+    descriptions = {nul, u"abc" + nul + u"x", u"abc" + nul + u"y", s.runFolder + u"../evil" + nul + u"/../inside/y",
+                    u". .x"};
+    for (size_t i = 0; i < descriptions.size(); ++i)
+      AddPictureItem(s, u"http://photo.example.com/" + NumberText(static_cast<long long>(i)) + u".jpg",
+                     descriptions[i], Text(), albumIndex);
+  };
+  for (int i = 0; i < 5; ++i) web.Get("http://photo.example.com/" + std::to_string(i) + ".jpg", Picture('a' + i));
+  ListAndDownload({0, 1, 2});
+
+  ASSERT_EQ(ui.summaries.size(), 3u);
+  for (const auto& summary : ui.summaries) {
+    EXPECT_EQ(summary.queued, 5);
+    EXPECT_EQ(summary.saved, 5);
+  }
+  std::vector<std::string> names;
+  int pictures = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(save.path())) {
+    const std::string relative = fs::relative(entry.path(), save.path()).string();
+    EXPECT_EQ(relative.rfind("inside", 0), 0u) << relative;  // nothing beside the save path
+    EXPECT_EQ(relative.find('\0'), std::string::npos) << relative;
+    if (entry.is_regular_file() && entry.path().extension() == ".jpg") ++pictures;
+    names.push_back(relative);
+  }
+  EXPECT_EQ(pictures, 15) << ::testing::PrintToString(names);  // no picture overwrote another
+  // The owner and extra folders had nothing left of their names; the albums' names were
+  // cleaned ("abcx"), or fell back to a name of their own.
+  EXPECT_TRUE(fs::exists(inside / "abcx" / "abcx.jpg"));
+  EXPECT_TRUE(fs::exists(inside / "abcx" / "abcy.jpg"));
+  EXPECT_TRUE(fs::exists(inside / "abcx" / "x.jpg"));
+}
+
 TEST_F(Driver, FailedPicturesAreCountedAndReported) {
   web.Get("http://photo.example.com/ok.jpg", Picture('o'));
   FakeReply broken;
