@@ -61,6 +61,10 @@ bool ParseInt(std::string_view text, int64_t& value) {
   return error == std::errc() && end == text.data() + text.size();
 }
 
+bool HasControlCharacter(std::string_view s) {
+  return std::any_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
+}
+
 // "domain  subdomains  path  secure  expires  name  value", tab-separated, optionally
 // prefixed by "#HttpOnly_"; the value may be missing.
 bool ParseNetscapeLine(std::string_view line, Cookie& cookie) {
@@ -82,6 +86,12 @@ bool ParseNetscapeLine(std::string_view line, Cookie& cookie) {
   cookie.secure = fields[3] == "TRUE";
   cookie.name = fields[5];
   cookie.value = fields[6];
+  // A ";" would smuggle a second cookie into the Cookie header ("x; skey=forged"), and
+  // control characters have no place in it either: browsers refuse such cookies.
+  for (std::string_view field : fields)
+    if (HasControlCharacter(field)) return false;
+  if (cookie.name.find_first_of(";=") != std::string::npos || cookie.value.find(';') != std::string::npos)
+    return false;
   return true;
 }
 
@@ -123,10 +133,6 @@ bool SentTo(const Cookie& c, const AddressParts& to, int64_t now) {
 
 bool SameCookie(const Cookie& a, const Cookie& b) {
   return a.name == b.name && a.domain == b.domain && a.path == b.path;
-}
-
-bool HasControlCharacter(std::string_view s) {
-  return std::any_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
 }
 
 // A Set-Cookie line as a browser takes it from `from`. `expired` is set for a line that
@@ -182,7 +188,10 @@ bool ParseSetCookie(std::string_view line, const AddressParts& from, int64_t now
     c.expires = *expires;
   }
   c.line = NetscapeLine(c, httpOnly);
-  return true;
+  // A domain or path attribute holding a tab or another control character would make a
+  // different line of the cookie file than the one meant.
+  Cookie stored;
+  return ParseNetscapeLine(c.line, stored) && stored.domain == c.domain && stored.path == c.path;
 }
 
 bool ReadLines(const std::string& path, std::vector<std::string>& lines) {

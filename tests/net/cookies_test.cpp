@@ -144,6 +144,29 @@ TEST_F(CookieTest, ImportNetscapeFile) {
   EXPECT_FALSE(store.ImportNetscapeFile(folder.File("missing.txt").string()));
 }
 
+TEST_F(CookieTest, ImportRefusesLinesThatWouldSmuggleACookie) {
+  const std::string good = ".qq.com\tTRUE\t/\tFALSE\t4102444800\tuin\to1\n";
+  const std::vector<std::string> refused = {
+      ".qq.com\tTRUE\t/\tFALSE\t4102444800\tp\tx; skey=forged\n",   // a second cookie in the value
+      ".qq.com\tTRUE\t/\tFALSE\t4102444800\tp; skey\tforged\n",     // ... or in the name
+      ".qq.com\tTRUE\t/\tFALSE\t4102444800\tskey=forged\tx\n",      // "=" in the name
+      ".qq.com\tTRUE\t/\tFALSE\t4102444800\tp\tx\x01y\n",          // control characters
+      ".qq.com\tTRUE\t/\tFALSE\t4102444800\tp\tx\ry\n",
+      std::string(".qq.com\tTRUE\t/\tFALSE\t4102444800\tp\tx\0y\n", 42),
+      ".qq.com\tTRUE\t/\x7f\tFALSE\t4102444800\tp\tx\n",
+  };
+  std::string file = "# Netscape HTTP Cookie File\n";
+  for (const std::string& line : refused) file += line;
+  file += good;
+  folder.Write("hostile.txt", file);
+  EXPECT_TRUE(store.ImportNetscapeFile(folder.File("hostile.txt").string()));
+  EXPECT_EQ(Cookies(u"http://user.qzone.qq.com/"), "uin=o1");  // the rest of the file still imports
+
+  // A Set-Cookie whose attributes would break the stored line is refused as well.
+  EXPECT_FALSE(store.SetCookie(u"http://user.qzone.qq.com/", "a=1; path=/x\ty"));
+  EXPECT_TRUE(store.SetCookie(u"http://user.qzone.qq.com/", "a=1; path=/"));
+}
+
 class ClientCookieTest : public CookieTest {
  protected:
   void SetUp() override {
