@@ -199,5 +199,26 @@ TEST_F(QqGroup, DownloadsTwoAlbumsWithTheConfiguredNames) {
   }
 }
 
+// A service that answers past the end with earlier photos again (in a page of its own,
+// so the text differs) ends the album there: nothing is queued twice, nothing loops.
+TEST_F(QqGroup, APhotoPageOfOnlyEarlierPhotosEndsTheAlbum) {
+  LogIn();
+  List(u"778899");
+  ST_PERLISTRECORD graduation;
+  ASSERT_TRUE(state->albums.Get(1, graduation));
+  test::QueryRelay relay(web.Port(), {"t"});
+  net::SetProxy(relay.ProxyAddress());
+  const std::string page = kPhotoList + ToUtf8(graduation.listAddress) + "&t=0&start=";
+  web.Get(page + "0&num=500", GraduationPage(1, 3));
+  web.Get(page + "500&num=500", GraduationPage(2, 3));
+  web.Get(page + "1000&num=500", GraduationPage(4, 4));
+  DownloadAlbums({1});
+
+  ASSERT_EQ(ui.summaries.size(), 1u);
+  EXPECT_EQ(ui.summaries[0].queued, 3);
+  EXPECT_EQ(ui.summaries[0].saved, 3);
+  EXPECT_EQ(Urls(page + "1000").size(), 0u);
+}
+
 }  // namespace
 }  // namespace zentrow

@@ -109,6 +109,20 @@ TEST_F(SinaBlog, DownloadsTheCategoriesPageByPage) {
   EXPECT_EQ(ui.LastStatus1(), u"下载完毕");
 }
 
+// "人物" as a site that numbers every page it shows but shows the same photos on each:
+// the texts differ, the photos do not, and the second page ends the album.
+TEST_F(SinaBlog, APhotoPageOfOnlyEarlierPhotosEndsTheCategory) {
+  const std::string people = ReadFile(test::SiteData("sinablog") / "people.html");
+  for (int page = 1; page <= 3; ++page)
+    web.Get(kPhotoPages + "2/page" + std::to_string(page), "<!-- page " + std::to_string(page) + " -->" + people);
+  List(u"http://blog.sina.com.cn/lanshan");
+  DownloadAlbums({1});
+  ASSERT_EQ(ui.summaries.size(), 1u);
+  EXPECT_EQ(ui.summaries[0].queued, 2);
+  EXPECT_EQ(web.RequestsTo(kPhotoPages + "2/page2").size(), 1u);
+  EXPECT_EQ(web.RequestsTo(kPhotoPages + "2/page3").size(), 0u);
+}
+
 TEST_F(SinaBlog, ListsTheArticlesOverTwoPagesAndBothLayouts) {
   List(u"http://blog.sina.com.cn/s/articlelist_1357924680_0_1.html");
   EXPECT_EQ(state->listType, 1);

@@ -76,9 +76,11 @@ void QqGroupAlbums(MainState& state, const Text& key) {
     if (FoundAfterStart(page, kNotLoggedIn)) return;
     ST_PERLISTRECORD record;
     const SegmentVisit visit = VisitSegments(page, u"\"coverurl\" : \"", [&](TextView segment) {
-      return !ReadGroupAlbum(segment, key, member, token, record) || AddRow(state, record);
+      // An untitled entry is no row, but a new one still counts as something new.
+      const bool titled = ReadGroupAlbum(segment, key, member, token, record);
+      return !walk.Fresh(record.listAddress) || !titled || AddRow(state, record);
     });
-    if (visit.markers == 0 || visit.stopped) return;
+    if (visit.markers == 0 || visit.stopped || !walk.BroughtNew()) return;
     walk.NextPage();
   }
 }
@@ -96,10 +98,11 @@ void QqGroupPhotos(MainState& state, int albumIndex) {
                                           NumberText(walk.Page() * kPhotosPerPage)}),
                     page, net::DM_INFLATE | net::DM_UTF8)) {
     const SegmentVisit visit = VisitSegments(page, u"\"bheight\"", [&](TextView segment) {
-      return QueuePicture(state, GroupPhotoAddress(segment), QzonePhotoDescription(segment, nameWay),
-                          Text(), albumIndex);
+      const Text address = GroupPhotoAddress(segment);
+      return !walk.Fresh(address) ||
+             QueuePicture(state, address, QzonePhotoDescription(segment, nameWay), Text(), albumIndex);
     });
-    if (visit.markers == 0 || visit.stopped) return;
+    if (visit.markers == 0 || visit.stopped || !walk.BroughtNew()) return;
     walk.NextPage();
   }
 }

@@ -215,8 +215,10 @@ void QzonePhotos(MainState& state, int albumIndex) {
     bool stopped = false;
     const SegmentVisit visit = VisitSegments(text, kPhotoMarker, [&](TextView segment) {
       ++queued;
-      stopped = !QueuePicture(state, QzonePhotoAddress(segment),
-                              QzonePhotoDescription(segment, state.extension.siteNameWay), Text(), albumIndex);
+      const Text address = QzonePhotoAddress(segment);
+      if (!walk.Fresh(address)) return true;
+      stopped = !QueuePicture(state, address, QzonePhotoDescription(segment, state.extension.siteNameWay), Text(),
+                              albumIndex);
       return !stopped;
     });
     if (stopped) return;
@@ -226,6 +228,7 @@ void QzonePhotos(MainState& state, int albumIndex) {
       retried = true;
       continue;
     }
+    if (!walk.BroughtNew()) return;  // a page past the end that repeats earlier photos
     walk.NextPage();
   }
 }

@@ -58,9 +58,11 @@ void TencentWeiboAlbums(MainState& state, const Text& key) {
   PagedWalk walk;
   while (walk.Fetch(session, Fill(kTopicAlbums, {state.userIdText, NumberText(walk.Page() + 1), ClockTicks()}),
                     page, kDecode)) {
-    const SegmentVisit visit =
-        VisitSegments(page, u"\"num\"", [&](TextView segment) { return AddRow(state, ReadTopicAlbum(segment)); });
-    if (visit.markers == 0 || visit.stopped) return;
+    const SegmentVisit visit = VisitSegments(page, u"\"num\"", [&](TextView segment) {
+      const ST_PERLISTRECORD record = ReadTopicAlbum(segment);
+      return !walk.Fresh(record.listAddress) || AddRow(state, record);
+    });
+    if (visit.markers == 0 || visit.stopped || !walk.BroughtNew()) return;
     walk.NextPage();
   }
 }
@@ -85,12 +87,13 @@ void TencentWeiboPhotos(MainState& state, int albumIndex) {
       lastTime = cut.Take(u"realtime\":", u",");
       continuation = Fill(kContinuation, {lastTime, ClockTicks(), state.scratchText});
       return !VisitSegments(cut.Rest(), u"{\"url\"", [&](TextView image) {
-                return QueuePicture(state, Unslash(Cutter(image).Take(u"\"", u"\"")) + u"/2000", description,
-                                    pictureHeader, albumIndex);
+                const Text address = Unslash(Cutter(image).Take(u"\"", u"\"")) + u"/2000";
+                return !walk.Fresh(address) || QueuePicture(state, address, description, pictureHeader, albumIndex);
               }).stopped;
     });
-    // A page that ends where the one before it ended would ask for the same page again.
-    if (posts.markers == 0 || posts.stopped || !walk.NewKey(lastTime)) return;
+    // A page that ends where the one before it ended would ask for the same page again; a
+    // page of posts without a picture not queued before brings nothing either.
+    if (posts.markers == 0 || posts.stopped || !walk.NewKey(lastTime) || !walk.BroughtNew()) return;
     walk.NextPage();
   }
 }

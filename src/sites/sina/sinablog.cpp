@@ -108,9 +108,9 @@ void SinaBlogPhotos(MainState& state, int albumIndex) {
       Text address = cut.Take(u"src=\"", u"\"");
       ReplaceAll(address, u"/small/", u"/orignal/");
       const Text description = cut.Take(u"title=\"", u"\"");
-      return QueuePicture(state, address, description, Text(), albumIndex);
+      return !walk.Fresh(address) || QueuePicture(state, address, description, Text(), albumIndex);
     });
-    if (visit.stopped) return;
+    if (visit.stopped || !walk.BroughtNew()) return;
   }
 }
 
@@ -129,9 +129,11 @@ void SinaArticles(MainState& state, const Text& listBase) {
       state.ownerFolder = OwnerName(cut);
     }
     if (page.find(marker) == Text::npos) marker = kLineMarker;
-    const SegmentVisit visit =
-        VisitSegments(page, marker, [&](TextView piece) { return !ReadArticle(piece, record) || AddRow(state, record); });
-    if (visit.stopped) return;
+    const SegmentVisit visit = VisitSegments(page, marker, [&](TextView piece) {
+      const bool named = ReadArticle(piece, record);
+      return !walk.Fresh(record.listAddress) || !named || AddRow(state, record);
+    });
+    if (visit.stopped || !walk.BroughtNew()) return;
   }
 }
 
@@ -146,9 +148,11 @@ void SinaArticlePhotos(MainState& state, int albumIndex) {
 
   const TextView marker =
       CountOf(page, kViewerMarker) == CountOf(page, kPreviewMarker) ? kViewerMarker : kPreviewMarker;
-  // Every picture of the article, not only its first.
+  // Every picture of the article, not only its first; one shown twice is queued once.
+  SeenKeys seen;
   VisitSegments(page, marker, [&](TextView piece) {
-    return QueuePicture(state, OriginalPicture(piece), album.name, Text(), albumIndex);
+    const Text address = OriginalPicture(piece);
+    return !seen.Add(address) || QueuePicture(state, address, album.name, Text(), albumIndex);
   });
 }
 

@@ -20,6 +20,9 @@ constexpr char16_t kPhotoListPath[] = u"/photos/get_all?uid=%s&album_id=%s&count
 constexpr char16_t kPhotoPage[] = u"%s%d&_rnd=%s";
 constexpr char16_t kRefererPath[] = u"/%s/talbum/index?from=profile_wb";
 constexpr int kPhotosPerPage = 32;
+// Photo-less pages in a row (each asked twice) after which the album is over even when its
+// photo count says otherwise: a count near 2^31 would keep a reader waiting for years.
+constexpr int kPhotolessPagesInARow = 10;
 
 constexpr char16_t kAlbumMarker[] = u"\"album_id\":\"";
 // Opens the album's own entry, then every photo's.
@@ -126,6 +129,7 @@ void WeiboPhotos(MainState& state, int albumIndex, const WeiboPauses& pauses) {
   // page number with the same photos would never give one, so a repeated page ends it too.
   PagedWalk walk;
   bool retried = false;
+  int photoless = 0;
   Text page;
   // A stop asked for during the waits of photo-less pages is seen before the next fetch.
   for (int64_t number = 1; !DownloadStopped(state); ++number) {
@@ -135,16 +139,18 @@ void WeiboPhotos(MainState& state, int albumIndex, const WeiboPauses& pauses) {
     if (page.empty()) return;
 
     if (CountOf(page, kPhotoMarker) <= 1) {
-      if (number >= pageLimit) return;
+      if (number >= pageLimit || photoless >= kPhotolessPagesInARow) return;
       if (!retried) {
         std::this_thread::sleep_for(pauses.retry);
         --number;  // the same page once more
       } else {
         std::this_thread::sleep_for(pauses.moveOn);
+        ++photoless;
       }
       retried = !retried;
       continue;
     }
+    photoless = 0;
     if (!walk.Admit(page)) return;
 
     bool albumEntry = true;  // the first segment describes the album itself
@@ -153,10 +159,12 @@ void WeiboPhotos(MainState& state, int albumIndex, const WeiboPauses& pauses) {
         albumEntry = false;
         return true;
       }
-      return QueuePicture(state, PhotoAddress(segment, state.userIdText), PhotoDescription(segment, album.name),
-                          Text(), albumIndex);
+      const Text address = PhotoAddress(segment, state.userIdText);
+      return !walk.Fresh(address) ||
+             QueuePicture(state, address, PhotoDescription(segment, album.name), Text(), albumIndex);
     });
-    if (visit.stopped) return;
+    if (visit.stopped || !walk.BroughtNew()) return;
+    walk.NextPage();
   }
 }
 
