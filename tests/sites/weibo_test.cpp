@@ -191,6 +191,22 @@ TEST_F(Weibo, APageRepeatedForEveryNumberEndsTheAlbum) {
   EXPECT_EQ(web.RequestsTo(kPhotoList + "3005&").size(), 2u);
 }
 
+// An album that claims more photos than it will ever show answers photo-less pages: ten
+// of them in a row (each asked twice) end it, whatever the count says.
+TEST_F(Weibo, PhotolessPagesInARowEndAnAlbumOfAnImpossibleCount) {
+  web.Get("http://photo.weibo.com/albums/get_all?uid=2233445566&count=65535",
+          "{\"data\":{\"album_list\":[{\"album_id\":\"4009\",\"type\":3,\"caption\":\"x\","
+          "\"count\":{\"photos\":2147483647,\"likes\":0}}]}}");
+  web.Get(kPhotoList.substr(0, kPhotoList.find("uid=")) + "uid=2233445566&album_id=4009&",
+          ReadFile(test::SiteData("weibo") / "food-none.json"));
+  List(u"http://weibo.com/lanlan");
+  ASSERT_EQ(state->albums.Count(), 1);
+  DownloadAlbums({0});
+  ASSERT_EQ(ui.summaries.size(), 1u);
+  EXPECT_EQ(ui.summaries[0].queued, 0);
+  EXPECT_EQ(web.RequestsTo("http://photo.weibo.com/photos/get_all?uid=2233445566&album_id=4009&").size(), 21u);
+}
+
 TEST_F(Weibo, AStopEndsTheReaderAtOnce) {
   List(u"http://weibo.com/u/1234567890");
   // The second photo was the first of an earlier download: the reader is told to stop there.
