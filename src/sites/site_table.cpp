@@ -1,3 +1,4 @@
+#include "sites/baidu/baidu.h"
 #include "sites/qq/qq.h"
 #include "sites/sina/sina.h"
 #include "sites/sites.h"
@@ -8,6 +9,7 @@ const SiteTable& ProductionSites() {
   static const SiteTable table = [] {
     SiteTable sites{};
     sites[SITE_QQ] = QqSiteReaders();
+    sites[SITE_BAIDU] = BaiduReaders();
     sites[SITE_SINA] = SinaReaders();
     return sites;
   }();
