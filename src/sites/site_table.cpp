@@ -1,3 +1,4 @@
+#include "sites/moko/moko.h"
 #include "sites/qq/qq.h"
 #include "sites/sina/sina.h"
 #include "sites/sites.h"
@@ -9,6 +10,7 @@ const SiteTable& ProductionSites() {
     SiteTable sites{};
     sites[SITE_QQ] = QqSiteReaders();
     sites[SITE_SINA] = SinaReaders();
+    sites[SITE_MOKO] = MokoReaders();
     return sites;
   }();
   return table;
