@@ -1,3 +1,4 @@
+#include "sites/babytree/babytree.h"
 #include "sites/moko/moko.h"
 #include "sites/qq/qq.h"
 #include "sites/sina/sina.h"
@@ -11,6 +12,7 @@ const SiteTable& ProductionSites() {
     sites[SITE_QQ] = QqSiteReaders();
     sites[SITE_SINA] = SinaReaders();
     sites[SITE_MOKO] = MokoReaders();
+    sites[SITE_BABYTREE] = BabytreeReaders();
     return sites;
   }();
   return table;
