@@ -1,5 +1,6 @@
 #include "sites/babytree/babytree.h"
 #include "sites/moko/moko.h"
+#include "sites/pconline/pconline.h"
 #include "sites/qq/qq.h"
 #include "sites/sina/sina.h"
 #include "sites/sites.h"
@@ -13,6 +14,7 @@ const SiteTable& ProductionSites() {
     sites[SITE_SINA] = SinaReaders();
     sites[SITE_MOKO] = MokoReaders();
     sites[SITE_BABYTREE] = BabytreeReaders();
+    sites[SITE_PCONLINE] = PconlineReaders();
     return sites;
   }();
   return table;
