@@ -1,4 +1,5 @@
 #include "sites/babytree/babytree.h"
+#include "sites/hupu/hupu.h"
 #include "sites/moko/moko.h"
 #include "sites/pconline/pconline.h"
 #include "sites/qq/qq.h"
@@ -15,6 +16,7 @@ const SiteTable& ProductionSites() {
     sites[SITE_MOKO] = MokoReaders();
     sites[SITE_BABYTREE] = BabytreeReaders();
     sites[SITE_PCONLINE] = PconlineReaders();
+    sites[SITE_HUPU] = HupuReaders();
     return sites;
   }();
   return table;
