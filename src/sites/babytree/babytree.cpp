@@ -48,11 +48,6 @@ Text OwnerOf(TextView page) {
   return name;
 }
 
-// Links of the older pages are paths on the main host.
-Text OnMainHost(TextView link) {
-  return link.starts_with(u"http://") || link.starts_with(u"https://") ? Text(link) : kBabytreeMainHost + Text(link);
-}
-
 // A page of an album list: every album not met before in this walk is listed. False when
 // the listing is to stop.
 template <typename ReadAlbum>
@@ -152,7 +147,7 @@ void BabytreePhotos(MainState& state, int albumIndex) {
 void BabytreeOldPhotos(MainState& state, int albumIndex) {
   ST_PERLISTRECORD album;
   if (!state.albums.Get(albumIndex, album)) return;
-  const Text listAddress = OnMainHost(album.listAddress);
+  const Text listAddress = OnHost(kBabytreeMainHost, album.listAddress);
   PageSession session(kHeaders);
   session.Request().endMarker = kOldPhotosEnd;
   PagedWalk walk;
@@ -168,7 +163,7 @@ void BabytreeOldPhotos(MainState& state, int albumIndex) {
       const Text description = cut.Take(u"alt=\"", u"\"");
       if (link.empty() && thumbnail.empty()) return true;
       // The picture's own page shows it at full size; without one the thumbnail serves.
-      Text pictureAddress = OnMainHost(link);
+      Text pictureAddress = OnHost(kBabytreeMainHost, link);
       ReplaceAll(pictureAddress, u"#detail", u"&show=big");
       if (!walk.Fresh(link.empty() ? thumbnail : pictureAddress)) return true;
       Text address;

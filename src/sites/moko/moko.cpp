@@ -75,11 +75,6 @@ Text UpToLastSlash(TextView address) {
   return Text(last == TextView::npos ? TextView() : address.substr(0, last));
 }
 
-// Links on Moko's pages are paths on its host.
-Text OnMokoHost(TextView link) {
-  return link.starts_with(u"http://") || link.starts_with(u"https://") ? Text(link) : kMokoHost + Text(link);
-}
-
 // The owner: the page title up to "'s", made a safe name.
 Text OwnerOf(TextView page) {
   Text name = Cutter(page).Take(u"<title>", u"'s");
@@ -94,7 +89,7 @@ std::vector<Text> ReadCategories(TextView page) {
   std::vector<Text> categories;
   SeenKeys seen;
   VisitSegments(cut.Rest(), u"href=\"", [&](TextView segment) {
-    const Text category = UpToLastSlash(OnMokoHost(TextBefore(segment, u"\"")));
+    const Text category = UpToLastSlash(OnHost(kMokoHost, TextBefore(segment, u"\"")));
     if (!category.empty() && seen.Add(category)) categories.push_back(category);
     return true;
   });
@@ -146,7 +141,7 @@ void MokoPhotos(MainState& state, int albumIndex) {
   if (!state.albums.Get(albumIndex, album)) return;
   PageSession session(kHeaders);
   Text page;
-  if (!session.Get(OnMokoHost(album.listAddress), page, kAnsi)) return;
+  if (!session.Get(OnHost(kMokoHost, album.listAddress), page, kAnsi)) return;
   SeenKeys pictures;
   VisitSegments(page, kPictureMarker, [&](TextView segment) {
     const Text address = Cutter(segment).Take(kLazySource, u"\"");

@@ -34,10 +34,6 @@ Text OwnerOf(TextView page, TextView listAddress) {
   return name;
 }
 
-Text OnPhotoHost(TextView link) {
-  return link.starts_with(u"http://") || link.starts_with(u"https://") ? Text(link) : kPconlinePhotoHost + Text(link);
-}
-
 ST_PERLISTRECORD ReadAlbum(TextView segment) {
   Cutter cut(segment);
   ST_PERLISTRECORD record;
@@ -46,7 +42,7 @@ ST_PERLISTRECORD ReadAlbum(TextView segment) {
   const Text link = cut.Take(u"href=\"", u"\"");
   if (!link.empty()) {
     // The album's page "…/photo/123.html" shows its pictures as "…/photo/list_123.html".
-    record.listAddress = OnPhotoHost(link);
+    record.listAddress = OnHost(kPconlinePhotoHost, link);
     ReplaceAll(record.listAddress, u"photo/", u"photo/list_");
   }
   record.name = cut.Take(u"title=\"", u"\"");
