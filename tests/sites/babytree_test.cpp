@@ -67,6 +67,20 @@ TEST_F(Babytree, ListsTheAlbumsOfTheNewerHomePages) {
   EXPECT_EQ(Urls(""), (std::vector<std::string>{kHome + "77889900/photo/list?pg=1", kHome + "77889900/photo/list?pg=2"}));
 }
 
+TEST_F(Babytree, EveryAddressOfAUserNamesItsId) {
+  for (const char16_t* address : {u"http://home.babytree.com/77889900/photo/list?pg=2", u"http://home.babytree.com/77889900",
+                              u"http://home.babytree.com/77889900?from=share#top",
+                              u"http://www.babytree.com/77889900&tab=photo"}) {
+    SCOPED_TRACE(ToUtf8(address));
+    web.ClearRequests();
+    List(address);
+    const std::vector<std::string> urls = Urls("");
+    ASSERT_FALSE(urls.empty());
+    EXPECT_EQ(urls[0], kHome + "77889900/photo/list?pg=1");
+    EXPECT_EQ(state->albums.Count(), 3);
+  }
+}
+
 TEST_F(Babytree, DownloadsTheNewerJsonPagesAtFullSize) {
   List(u"http://home.babytree.com/77889900");
   ASSERT_EQ(state->albums.Count(), 3);

@@ -9,10 +9,11 @@ namespace {
 constexpr int32_t LIST_NEWER = 0;
 constexpr int32_t LIST_OLDER = 1;
 
-// "http://home.babytree.com/77889900/photo/list" names the user "77889900".
+// "http://home.babytree.com/77889900/photo/list" names the user "77889900"; a query or
+// fragment right after the id is no part of it.
 Text UserIdOf(Text text) {
   DeleteThrough(text, u"om/", true);
-  for (TextView end : {u"&", u"/"}) TruncateAt(text, end);
+  for (TextView end : {u"&", u"/", u"?", u"#"}) TruncateAt(text, end);
   return text;
 }
 
