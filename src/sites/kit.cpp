@@ -64,6 +64,14 @@ Text Unslash(TextView text) {
   return out;
 }
 
+Text OnHost(TextView host, TextView link) {
+  if (link.empty() || link.starts_with(u"http://") || link.starts_with(u"https://")) return Text(link);
+  if (link.starts_with(u"//")) return u"http:" + Text(link);
+  Text address(host);
+  if (!link.starts_with(u"/")) address += u'/';
+  return address + Text(link);
+}
+
 Text Fill(TextView pattern, std::initializer_list<TextView> values) {
   Text out;
   out.reserve(pattern.size());

@@ -13,7 +13,8 @@
 //   - LoginPrompt / AskLogin: the yes/no question (caption "提示") that opens the login
 //     window, asked once per album;
 //   - CookieValue / CookieFor / CookieToken: cookie values looked up by name, the QQ token;
-//   - Fill, Unslash, ProgramMilliseconds: address templates and JSON address clean-up.
+//   - Fill, Unslash, OnHost, ProgramMilliseconds: address templates, JSON address clean-up,
+//     links of a page made full addresses.
 //
 // No site's markers or hosts live here.
 #pragma once
@@ -94,6 +95,11 @@ bool FoundAfterStart(TextView text, TextView part);
 
 // Every "\/" of an address taken from JSON replaced by "/".
 Text Unslash(TextView text);
+
+// A link taken from a page as a full address: kept when it has its scheme, "http:" put
+// before one that begins with "//", else `host` ("http://www.example.com") put before the
+// path, with a "/" between when the path has none. An empty link stays empty.
+Text OnHost(TextView host, TextView link);
 
 // Fills an address or text template: each "%s", "%d" or "%u" takes the next value in
 // order, "%%" gives "%". Values missing for a placeholder leave it empty; spare values

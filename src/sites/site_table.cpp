@@ -1,4 +1,8 @@
+#include "sites/babytree/babytree.h"
 #include "sites/baidu/baidu.h"
+#include "sites/hupu/hupu.h"
+#include "sites/moko/moko.h"
+#include "sites/pconline/pconline.h"
 #include "sites/qq/qq.h"
 #include "sites/sina/sina.h"
 #include "sites/sites.h"
@@ -11,6 +15,10 @@ const SiteTable& ProductionSites() {
     sites[SITE_QQ] = QqSiteReaders();
     sites[SITE_BAIDU] = BaiduReaders();
     sites[SITE_SINA] = SinaReaders();
+    sites[SITE_MOKO] = MokoReaders();
+    sites[SITE_BABYTREE] = BabytreeReaders();
+    sites[SITE_PCONLINE] = PconlineReaders();
+    sites[SITE_HUPU] = HupuReaders();
     return sites;
   }();
   return table;

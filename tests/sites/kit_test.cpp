@@ -46,7 +46,7 @@ TEST(KitCutter, ReadIntSkipsBlanksAndStopsAtTheFirstNonDigit) {
   for (const Case& c : cases) EXPECT_EQ(ReadInt(c.text), c.value) << ToUtf8(c.text);
 }
 
-TEST(KitText, DigitsOnlyUnslashAndFill) {
+TEST(KitText, DigitsOnlyUnslashOnHostAndFill) {
   EXPECT_TRUE(IsDigitsOnly(u"0123456789"));
   EXPECT_TRUE(IsDigitsOnly(u""));
   EXPECT_FALSE(IsDigitsOnly(u"12a45"));
@@ -54,6 +54,16 @@ TEST(KitText, DigitsOnlyUnslashAndFill) {
   EXPECT_FALSE(IsDigitsOnly(u"１２"));  // full-width digits are no digits here
 
   EXPECT_EQ(Unslash(u"http:\\/\\/a.b\\/c\\\\/d"), u"http://a.b/c\\/d");
+
+  for (const auto& [link, address] : std::vector<std::pair<TextView, TextView>>{
+           {u"/post/1.html", u"http://www.a.com/post/1.html"},
+           {u"post/1.html", u"http://www.a.com/post/1.html"},
+           {u"http://img.b.com/1.jpg", u"http://img.b.com/1.jpg"},
+           {u"https://img.b.com/1.jpg", u"https://img.b.com/1.jpg"},
+           {u"//img.b.com/1.jpg", u"http://img.b.com/1.jpg"},
+           {u"", u""},
+       })
+    EXPECT_EQ(OnHost(u"http://www.a.com", link), address) << ToUtf8(link);
 
   struct Case {
     Text filled;
