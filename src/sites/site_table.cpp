@@ -1,3 +1,4 @@
+#include "sites/netease/netease.h"
 #include "sites/qq/qq.h"
 #include "sites/sina/sina.h"
 #include "sites/sites.h"
@@ -8,6 +9,7 @@ const SiteTable& ProductionSites() {
   static const SiteTable table = [] {
     SiteTable sites{};
     sites[SITE_QQ] = QqSiteReaders();
+    sites[SITE_NETEASE] = NeteaseReaders();
     sites[SITE_SINA] = SinaReaders();
     return sites;
   }();
