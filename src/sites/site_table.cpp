@@ -1,3 +1,4 @@
+#include "sites/lofter/lofter.h"
 #include "sites/netease/netease.h"
 #include "sites/qq/qq.h"
 #include "sites/sina/sina.h"
@@ -11,6 +12,7 @@ const SiteTable& ProductionSites() {
     sites[SITE_QQ] = QqSiteReaders();
     sites[SITE_NETEASE] = NeteaseReaders();
     sites[SITE_SINA] = SinaReaders();
+    sites[SITE_LOFTER] = LofterReaders();
     return sites;
   }();
   return table;
