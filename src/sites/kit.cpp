@@ -12,12 +12,16 @@ PageSession::PageSession(Text headers, uint32_t timeoutMs) : request_(Text(), Te
 }
 
 bool PageSession::Get(const Text& address, Text& text, unsigned mode) {
+  return Load(address, text, mode) && !text.empty();
+}
+
+bool PageSession::Load(const Text& address, Text& text, unsigned mode) {
   text.clear();
   request_.address = address;
   response_ = net::UrlResponse();
   if (!net::Fetch(request_, response_, 0)) return false;
   net::GetText(response_, text, mode);
-  return !text.empty();
+  return true;
 }
 
 // ---- cutting -------------------------------------------------------------------------

@@ -2,7 +2,8 @@
 //
 // A site reader is the site's own markers and rules written with these moves:
 //   - PageSession: one request (time-out, header block) reused for every fetch of one
-//     reader call; Get() fetches an address and decodes it, false on failure or empty text;
+//     reader call; Get() fetches an address and decodes it, false on failure or empty text
+//     (Load() when an empty text is an answer of its own);
 //   - Cutter: cuts through a page with advance (fields found in page order) or without;
 //     ReadInt / IsDigitsOnly: base-10 reading of the cut values;
 //   - VisitSegments: split a page at a marker and visit the segments after each marker;
@@ -45,6 +46,9 @@ class PageSession {
   // Fetches `address` and leaves its body in `text`, decoded in DecodeMode `mode`
   // (net::DM_* bits). False when the fetch fails or the text is empty (then `text` is empty).
   bool Get(const Text& address, Text& text, unsigned mode);
+  // The same fetch for a reader that treats an empty answer apart from a failed fetch:
+  // false only when the fetch fails; the text may be empty.
+  bool Load(const Text& address, Text& text, unsigned mode);
 
   void SetHeaders(Text headers) { request_.headers = std::move(headers); }
   // For the rare reader that needs more than a GET (verb, body, markers).

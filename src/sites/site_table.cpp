@@ -1,7 +1,9 @@
 #include "sites/babytree/babytree.h"
 #include "sites/baidu/baidu.h"
 #include "sites/hupu/hupu.h"
+#include "sites/lofter/lofter.h"
 #include "sites/moko/moko.h"
+#include "sites/netease/netease.h"
 #include "sites/pconline/pconline.h"
 #include "sites/qq/qq.h"
 #include "sites/sina/sina.h"
@@ -14,11 +16,13 @@ const SiteTable& ProductionSites() {
     SiteTable sites{};
     sites[SITE_QQ] = QqSiteReaders();
     sites[SITE_BAIDU] = BaiduReaders();
+    sites[SITE_NETEASE] = NeteaseReaders();
     sites[SITE_SINA] = SinaReaders();
     sites[SITE_MOKO] = MokoReaders();
     sites[SITE_BABYTREE] = BabytreeReaders();
     sites[SITE_PCONLINE] = PconlineReaders();
     sites[SITE_HUPU] = HupuReaders();
+    sites[SITE_LOFTER] = LofterReaders();
     return sites;
   }();
   return table;

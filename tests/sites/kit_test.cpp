@@ -174,10 +174,16 @@ TEST_F(KitWeb, PageSessionFetchesDecodesAndReusesItsHeaders) {
   EXPECT_EQ(text, u"第二页");
   EXPECT_FALSE(session.Get(u"http://pages.example.com/empty", text, net::DM_UTF8));
   EXPECT_EQ(text, u"");
+  // Load tells the empty answer from a failed fetch.
+  text = u"old";
+  EXPECT_TRUE(session.Load(u"http://pages.example.com/empty", text, net::DM_UTF8));
+  EXPECT_EQ(text, u"");
+  ASSERT_TRUE(session.Load(u"http://pages.example.com/utf8", text, net::DM_UTF8));
+  EXPECT_EQ(text, u"第二页");
   EXPECT_EQ(session.Request().readTimeoutMs, kPageTimeoutMs);
 
   const auto requests = web.Requests();
-  ASSERT_EQ(requests.size(), 3u);
+  ASSERT_EQ(requests.size(), 5u);
   for (const auto& request : requests) EXPECT_EQ(request.Header("Referer"), "http://pages.example.com/");
 }
 
@@ -187,6 +193,9 @@ TEST_F(KitWeb, PageSessionFailsWhenNothingAnswers) {
   Text text = u"old";
   net::SetProxy("http://127.0.0.1:1");  // nobody listens there
   EXPECT_FALSE(session.Get(u"http://pages.example.com/x", text, net::DM_UTF8));
+  EXPECT_EQ(text, u"");
+  text = u"old";
+  EXPECT_FALSE(session.Load(u"http://pages.example.com/x", text, net::DM_UTF8));
   EXPECT_EQ(text, u"");
 }
 

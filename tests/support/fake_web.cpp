@@ -281,7 +281,24 @@ struct FakeWeb::Impl {
 
   mutable std::mutex mutex;
   std::map<std::pair<std::string, std::string>, FakeReply> replies;  // (method, url), prepared
+  struct BodyReply {
+    std::string method, url, bodyPart;
+    FakeReply reply;  // prepared
+  };
+  std::vector<BodyReply> bodyReplies;  // in the order added
   std::vector<RecordedRequest> requests;
+
+  // The first reply of AddForBody whose address and body part match the request.
+  std::optional<FakeReply> FindForBody(const std::string& method, const std::string& url,
+                                       const std::string& body) const {
+    std::lock_guard lock(mutex);
+    for (const BodyReply& r : bodyReplies) {
+      if (r.method != method || body.find(r.bodyPart) == std::string::npos) continue;
+      const bool prefix = r.url.ends_with('*');
+      if (prefix ? url.starts_with(std::string_view(r.url).substr(0, r.url.size() - 1)) : url == r.url) return r.reply;
+    }
+    return std::nullopt;
+  }
 
   // The reply for an address: exact match first, then the longest "*" prefix.
   std::optional<FakeReply> Find(const std::string& method, const std::string& url) const {
@@ -312,7 +329,8 @@ struct FakeWeb::Impl {
     // the wire must be the reply's. The Request is a non-const local of httplib's loop.
     const_cast<httplib::Request&>(req).headers.erase("Accept-Encoding");
 
-    auto reply = Find(req.method, rec.url);
+    auto reply = FindForBody(req.method, rec.url, rec.body);
+    if (!reply) reply = Find(req.method, rec.url);
     if (!reply && req.method == "HEAD") reply = Find("GET", rec.url);
     if (reply) return Respond(*reply, res);
     res.status = 404;
@@ -349,6 +367,13 @@ void FakeWeb::Add(const std::string& method, const std::string& url, FakeReply r
   auto prepared = Prepare(std::move(reply));
   std::lock_guard lock(impl_->mutex);
   impl_->replies[{method, url}] = std::move(prepared);
+}
+
+void FakeWeb::AddForBody(const std::string& method, const std::string& url, const std::string& bodyPart,
+                         FakeReply reply) {
+  auto prepared = Prepare(std::move(reply));
+  std::lock_guard lock(impl_->mutex);
+  impl_->bodyReplies.push_back({method, url, bodyPart, std::move(prepared)});
 }
 
 namespace {

@@ -67,6 +67,12 @@ class FakeWeb {
     Add("GET", url, std::move(r));
   }
 
+  // Answers `method` requests for `url` (exact, or a prefix ending in "*") whose body
+  // contains `bodyPart` (bytes, compared exactly) with `reply`, ahead of every reply of Add:
+  // for a site that answers one address by what is posted to it (a remote call continued
+  // by a value in its body). Such replies are tried in the order they were added.
+  void AddForBody(const std::string& method, const std::string& url, const std::string& bodyPart, FakeReply reply);
+
   // Loads a manifest: one reply per line, blank lines and lines starting with "#" ignored:
   //   METHOD URL FILE [STATUS] [ | Name: value [ | Name: value]...]
   // e.g.

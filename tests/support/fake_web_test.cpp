@@ -310,6 +310,37 @@ TEST(FakeWeb, LaterAddReplacesEarlier) {
   EXPECT_EQ(BodyOf(ProxyGet(web, "http://a.example/x")), "new");
 }
 
+TEST(FakeWeb, APostIsAnsweredByWhatItsBodyHolds) {
+  FakeWeb web;
+  const std::string call = "http://a.example/dwr/call.dwr";
+  FakeReply first, later, other, any;
+  first.body = "first";
+  later.body = "later";
+  other.body = "other host";
+  any.body = "any body";
+  web.Add("POST", call, any);
+  web.AddForBody("POST", call, "time=1\r\n", first);
+  web.AddForBody("POST", call, "time=", later);  // tried after the one added before it
+  web.AddForBody("POST", "http://b.example/*", "time=1\r\n", other);
+  const auto post = [&](const std::string& url, const std::string& body) {
+    return BodyOf(RawExchange(web.Port(), "POST " + url + " HTTP/1.1\r\nHost: ignored.example\r\nContent-Length: " +
+                                              std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body));
+  };
+  struct Case {
+    std::string url, body, reply;
+  };
+  const std::vector<Case> cases = {
+      {call, "id=7\r\ntime=1\r\nn=50", "first"},
+      {call, "id=7\r\ntime=12\r\nn=50", "later"},
+      {call, "id=7\r\nn=50", "any body"},
+      {"http://b.example/x", "time=1\r\n", "other host"},
+      {"http://b.example/x", "time=2\r\n", "fake web: no reply for http://b.example/x"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(post(c.url, c.body), c.reply) << c.url << " " << c.body;
+  // A GET is never answered by a POST's reply.
+  EXPECT_EQ(BodyOf(ProxyGet(web, call)), "fake web: no reply for " + call);
+}
+
 TEST(FakeWeb, LoadsManifest) {
   const std::filesystem::path folder = ZENTROW_TEST_DATA "/support/testdata/manifest-example";
   FakeWeb web;

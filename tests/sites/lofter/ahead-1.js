@@ -1,0 +1,5 @@
+//#DWR-INSERT
+//#DWR-REPLY
+var s0=[],s1={};s0[0]=s1;
+s1.blogId=123456;s1.blogName="lanshan";s1.time=1400000100000;s1.title="\u7532";s1.permalink="b_1";s1.noticeLinkTitle="";s1.tag="";
+dwr.engine._remoteHandleCallback('1','0',s0);
