@@ -13,20 +13,36 @@ int AlbumList::AppendAlbum(const ST_PERLISTRECORD& record, ST_PERLISTRECORD* app
 
   std::lock_guard lock(mutex_);
   album.index = static_cast<int32_t>(albums_.size());
-  // Names are unique exactly (case-sensitive): "name", "name (1)", "name (2)" ... and
-  // the list shows, and later uses, at most kShownNameLength characters of a name. The
-  // number is kept inside that length, so two long names never end up the same (they
-  // would share one folder and overwrite each other's pictures).
-  Text unique = album.name.substr(0, kShownNameLength);
-  for (unsigned k = 1; names_.count(unique) != 0; ++k) {
-    Text suffix = u" (" + NumberText(k) + u")";
-    unique = album.name.substr(0, kShownNameLength - suffix.size()) + suffix;
-  }
-  album.name = std::move(unique);
+  album.name = UniqueName(album.name);
   names_.insert(album.name);
   albums_.push_back(album);
   if (appended) *appended = albums_.back();
   return static_cast<int>(albums_.size());
+}
+
+Text AlbumList::UniqueName(const Text& name) const {
+  // Names are unique exactly (case-sensitive): "name", "name (1)", "name (2)" ... and
+  // the list shows, and later uses, at most kShownNameLength characters of a name. The
+  // number is kept inside that length, so two long names never end up the same (they
+  // would share one folder and overwrite each other's pictures).
+  Text unique = name.substr(0, kShownNameLength);
+  for (unsigned k = 1; names_.count(unique) != 0; ++k) {
+    Text suffix = u" (" + NumberText(k) + u")";
+    unique = name.substr(0, kShownNameLength - suffix.size()) + suffix;
+  }
+  return unique;
+}
+
+Text AlbumList::Rename(int index, Text name) {
+  SafeFileName(name, 0, false);
+  std::lock_guard lock(mutex_);
+  if (index < 0 || static_cast<size_t>(index) >= albums_.size()) return Text();
+  ST_PERLISTRECORD& album = albums_[index];
+  if (name.empty()) return album.name;
+  names_.erase(album.name);
+  album.name = UniqueName(name);
+  names_.insert(album.name);
+  return album.name;
 }
 
 void AlbumList::ClearAlbums() {

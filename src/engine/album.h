@@ -39,6 +39,10 @@ class AlbumList {
   // cuts it to kShownNameLength characters, sets the index; returns the new count.
   int AppendAlbum(const ST_PERLISTRECORD& record, ST_PERLISTRECORD* appended = nullptr);
   void ClearAlbums();
+  // Gives album `index` the name `name` (made a safe file name, unique in the list and cut
+  // as AppendAlbum does) and returns the name it now has; a name that is empty once made
+  // safe leaves the album as it was. Empty when there is no such album.
+  Text Rename(int index, Text name);
   int Count() const;
   // A copy of album `index`; false when there is none.
   bool Get(int index, ST_PERLISTRECORD& out) const;
@@ -46,6 +50,9 @@ class AlbumList {
   void SetThumbnail(int index, int32_t thumbnail);
 
  private:
+  // `name` made unique among names_ and cut to kShownNameLength; call under mutex_.
+  Text UniqueName(const Text& name) const;
+
   mutable std::mutex mutex_;
   std::vector<ST_PERLISTRECORD> albums_;
   std::unordered_set<Text> names_;

@@ -6,8 +6,10 @@
 #include "sites/netease/netease.h"
 #include "sites/pconline/pconline.h"
 #include "sites/qq/qq.h"
+#include "sites/renren/renren.h"
 #include "sites/sina/sina.h"
 #include "sites/sites.h"
+#include "sites/topit/topit.h"
 
 namespace zentrow {
 
@@ -17,12 +19,14 @@ const SiteTable& ProductionSites() {
     sites[SITE_QQ] = QqSiteReaders();
     sites[SITE_BAIDU] = BaiduReaders();
     sites[SITE_NETEASE] = NeteaseReaders();
+    sites[SITE_RENREN] = RenrenReaders();
     sites[SITE_SINA] = SinaReaders();
     sites[SITE_MOKO] = MokoReaders();
     sites[SITE_BABYTREE] = BabytreeReaders();
     sites[SITE_PCONLINE] = PconlineReaders();
     sites[SITE_HUPU] = HupuReaders();
     sites[SITE_LOFTER] = LofterReaders();
+    sites[SITE_TOPIT] = TopitReaders();
     return sites;
   }();
   return table;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace zentrow {
 namespace {
 
@@ -53,6 +55,37 @@ TEST(AlbumList, LongNamesAreCutAndStayUnique) {
   EXPECT_EQ(list.Count(), 0);
   list.AppendAlbum(Named(longName));
   EXPECT_EQ(list.Snapshot()[0].name, longName.substr(0, 80));  // the names went with the albums
+}
+
+TEST(AlbumList, ARenamedAlbumKeepsItsNameSafeAndUnique) {
+  AlbumList list;
+  for (const char16_t* name : {u"旧名", u"海边", u"山顶"}) list.AppendAlbum(Named(name));
+  struct Case {
+    int index;
+    Text name;
+    Text result;  // what Rename answers, and the album's name afterwards
+  };
+  const std::vector<Case> cases = {
+      {0, u" 老/照片 ", u"老照片"},     // made safe
+      {2, u"海边", u"海边 (1)"},        // another album has it
+      {1, u"海边", u"海边"},            // its own name is no clash
+      {0, u"???", u"老照片"},           // nothing left once safe: the name stays
+      {2, Text(100, u'长'), Text(80, u'长')},
+      {3, u"无此相册", u""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(list.Rename(c.index, c.name), c.result) << c.index;
+    ST_PERLISTRECORD album;
+    if (list.Get(c.index, album)) {
+      EXPECT_EQ(album.name, c.result) << c.index;
+    }
+  }
+  // The old name is free again, the new one taken.
+  list.AppendAlbum(Named(u"旧名"));
+  list.AppendAlbum(Named(u"老照片"));
+  const auto all = list.Snapshot();
+  EXPECT_EQ(all[3].name, u"旧名");
+  EXPECT_EQ(all[4].name, u"老照片 (1)");
 }
 
 TEST(AlbumRow, TextsOfTheListLook) {
