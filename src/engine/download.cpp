@@ -191,10 +191,9 @@ bool PictureWorker(const DownloadQueue& queue, size_t i, const DownloadValues& v
   const PictureItem& item = queue.items[i];
   const Text path = queue.SavePath(i);
   net::UrlRequest request({}, path, kRequestTimeoutMs);
-  // The entry: the address, then alternatives each after a CR LF, tried in order.
-  const TextView entry = item.address;
-  size_t split = entry.find(u"\r\n");
-  request.address = Text(entry.substr(0, split));
+  const size_t split = item.address.find(u"\r\n");
+  request.address = item.address.substr(0, split);
+  const Text alternative = split == Text::npos ? Text() : item.address.substr(split + 2);
   request.readTimeoutMs = static_cast<uint32_t>(values.timeoutSeconds) * 1000;
   if (!item.header.empty()) request.headers = item.header;
   request.minSizeKb = values.minSizeKb;
@@ -203,17 +202,13 @@ bool PictureWorker(const DownloadQueue& queue, size_t i, const DownloadValues& v
   request.pauseSeconds = values.retryPauseSeconds;
   request.refuseErrorStatus = true;  // an error page is no picture
 
-  // A failed fetch received nothing usable, which is what an alternative is there for.
+  // A failed fetch received nothing usable, which is what the alternative is there for.
   net::UrlResponse response;
   bool fetched = net::Fetch(request, response, kFetchOptions);
   uint64_t received = fetched ? Received(path, response) : 0;
-  while (split != TextView::npos) {
-    const size_t begin = split + 2;
-    split = entry.find(u"\r\n", begin);
-    const TextView alternative = entry.substr(begin, split == TextView::npos ? TextView::npos : split - begin);
-    if (alternative.empty()) continue;
-    if (received != 0 && !(IsTopitAddress(alternative) && received < kTopitPlaceholderBytes)) break;
-    request.address = Text(alternative);
+  if (!alternative.empty() &&
+      (received == 0 || (IsTopitAddress(alternative) && received < kTopitPlaceholderBytes))) {
+    request.address = alternative;
     if (net::Fetch(request, response, kFetchOptions)) {
       fetched = true;
       received = Received(path, response);

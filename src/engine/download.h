@@ -14,9 +14,7 @@
 namespace zentrow {
 
 struct PictureItem {
-  // The address, possibly followed by alternatives, each after a "\r\n": tried in order
-  // while the replies so far gave nothing usable.
-  Text address;
+  Text address;   // may carry an alternative address after "\r\n"
   Text fileName;  // relative to the queue folder, or an absolute path inside the run's folder
   Text header;    // extra request header lines for this picture; may be empty
 };

@@ -6,7 +6,6 @@
 
 #include <filesystem>
 #include <map>
-#include <optional>
 #include <mutex>
 #include <set>
 #include <thread>
@@ -210,48 +209,6 @@ TEST_F(DownloadTest, AlternativeAddressStandsInForAnEmptyOrPlaceholderReply) {
     EXPECT_EQ(FileExists(queue.SavePath(0)), !c.kept.empty());
     if (!c.kept.empty()) {
       EXPECT_EQ(test::ReadFile(NativePath(queue.SavePath(0))), c.kept);
-    }
-  }
-}
-
-TEST_F(DownloadTest, FurtherAlternativesAreTriedInOrderUntilOneGivesAPicture) {
-  const std::string picture(2000, 'q');
-  const std::string placeholder(100, 'h');
-  // Bodies of the address and its two alternatives on the Topit picture host; a missing
-  // body is a 404. `taken` is the one whose body is kept (-1: none).
-  const struct {
-    const char* name;
-    std::vector<std::optional<std::string>> bodies;
-    std::vector<size_t> requests;
-    int taken;
-  } cases[] = {
-      {"first is a picture", {picture, picture, picture}, {1, 0, 0}, 0},
-      {"placeholder, then a picture", {placeholder, picture, placeholder}, {1, 1, 0}, 1},
-      {"missing, missing, picture", {std::nullopt, std::nullopt, picture}, {2, 2, 1}, 2},
-      {"placeholder, missing, picture", {placeholder, std::nullopt, picture}, {1, 2, 1}, 2},
-      {"all missing", {std::nullopt, std::nullopt, std::nullopt}, {2, 2, 2}, -1},
-  };
-  for (size_t k = 0; k < std::size(cases); ++k) {
-    const auto& c = cases[k];
-    SCOPED_TRACE(c.name);
-    std::vector<std::string> addresses;
-    std::string entry;
-    for (size_t i = 0; i < c.bodies.size(); ++i) {
-      addresses.push_back("http://f" + std::to_string(i) + ".topit.me/chain" + std::to_string(k) + ".jpg");
-      if (c.bodies[i]) web_.Get(addresses[i], *c.bodies[i]);
-      entry += (i == 0 ? "" : "\r\n") + addresses[i];
-    }
-    const DownloadQueue queue = Single(entry, "chain" + std::to_string(k) + ".jpg");
-
-    const Outcome out = Download(queue, values_);
-
-    EXPECT_EQ(out.result.saved, c.taken >= 0 ? 1 : 0);
-    for (size_t i = 0; i < addresses.size(); ++i)
-      EXPECT_EQ(web_.RequestsTo(addresses[i]).size(), c.requests[i]) << addresses[i];
-    if (c.taken >= 0) {
-      EXPECT_EQ(test::ReadFile(NativePath(queue.SavePath(0))), *c.bodies[c.taken]);
-    } else {
-      EXPECT_FALSE(FileExists(queue.SavePath(0)));
     }
   }
 }

@@ -23,26 +23,22 @@ const std::string kUser = "http://www.topit.me/user/12345/albums?p=";
 TEST(TopitText, OnlyTheSizeMarkAtItsPlaceIsRewritten) {
   struct Case {
     const char16_t* address;
-    const char16_t* entry;  // full size, large size, the address itself; or the address twice
+    const char16_t* entry;  // full size CR LF large size; or the address twice
   };
   const std::vector<Case> cases = {
       {u"http://f1.topit.me/1/aa/bb/1001m.jpg",
-       u"http://f1.topit.me/1/aa/bb/1001o.jpg\r\nhttp://f1.topit.me/1/aa/bb/1001l.jpg\r\n"
-       u"http://f1.topit.me/1/aa/bb/1001m.jpg"},
+       u"http://f1.topit.me/1/aa/bb/1001o.jpg\r\nhttp://f1.topit.me/1/aa/bb/1001l.jpg"},
       {u"http://f1.topit.me/t/at/1002t.jpg",
-       u"http://f1.topit.me/t/at/1002o.jpg\r\nhttp://f1.topit.me/t/at/1002l.jpg\r\nhttp://f1.topit.me/t/at/1002t.jpg"},
+       u"http://f1.topit.me/t/at/1002o.jpg\r\nhttp://f1.topit.me/t/at/1002l.jpg"},
       // Only the file name's letter (before the query), not text elsewhere that looks alike.
       {u"http://f1.topit.me/s.jpg/1003s.jpg?v=1",
-       u"http://f1.topit.me/s.jpg/1003o.jpg?v=1\r\nhttp://f1.topit.me/s.jpg/1003l.jpg?v=1\r\n"
-       u"http://f1.topit.me/s.jpg/1003s.jpg?v=1"},
+       u"http://f1.topit.me/s.jpg/1003o.jpg?v=1\r\nhttp://f1.topit.me/s.jpg/1003l.jpg?v=1"},
       // A size folder right after a ".com" host comes first.
       {u"http://img.topit.com/m/2011/1004t.jpg",
-       u"http://img.topit.com/o/2011/1004t.jpg\r\nhttp://img.topit.com/l/2011/1004t.jpg\r\n"
-       u"http://img.topit.com/m/2011/1004t.jpg"},
+       u"http://img.topit.com/o/2011/1004t.jpg\r\nhttp://img.topit.com/l/2011/1004t.jpg"},
       // Folders that merely begin with a size letter are no size folders.
       {u"http://img.topit.com/sets/2011/1005m.jpg",
-       u"http://img.topit.com/sets/2011/1005o.jpg\r\nhttp://img.topit.com/sets/2011/1005l.jpg\r\n"
-       u"http://img.topit.com/sets/2011/1005m.jpg"},
+       u"http://img.topit.com/sets/2011/1005o.jpg\r\nhttp://img.topit.com/sets/2011/1005l.jpg"},
       {u"http://img.topit.com/thumbs/1006.png", u"http://img.topit.com/thumbs/1006.png\r\nhttp://img.topit.com/thumbs/1006.png"},
       {u"http://f1.topit.me/m.jpg/1007x.jpg", u"http://f1.topit.me/m.jpg/1007x.jpg\r\nhttp://f1.topit.me/m.jpg/1007x.jpg"},
       {u"http://f1.topit.me/1/1008o.jpg", u"http://f1.topit.me/1/1008o.jpg\r\nhttp://f1.topit.me/1/1008o.jpg"},
@@ -102,14 +98,13 @@ TEST_F(Topit, APageThatBringsNoNewAlbumEndsTheList) {
 
 TEST_F(Topit, DownloadsThePicturesInFullSizeFallingBackToSmallerForms) {
   // "1001": the full size is a placeholder, the large size stands in. "1002": the full
-  // size. "1003": neither the full nor the large size has anything, the shown one does.
-  // "1004" shows no size: it is fetched as it stands.
+  // size. "1003": the full size is empty, the large size stands in. "1004" shows no size:
+  // it is fetched as it stands.
   web.Get("http://f1.topit.me/1/aa/bb/1001o.jpg", kPlaceholder);
   web.Get("http://f1.topit.me/1/aa/bb/1001l.jpg", kPicture);
   web.Get("http://img.topit.com/o/201101/1002.jpg", kPicture);
   web.Get("http://img.topit.com/sets/1/1003o.jpg?v=2", "");
-  web.Get("http://img.topit.com/sets/1/1003l.jpg?v=2", "");
-  web.Get("http://img.topit.com/sets/1/1003m.jpg?v=2", kPicture);
+  web.Get("http://img.topit.com/sets/1/1003l.jpg?v=2", kPicture);
   web.Get("http://f1.topit.me/1/cc/1004.png", kPicture);
   List(u"http://www.topit.me/user/12345");
   DownloadAlbums({0});
@@ -118,14 +113,15 @@ TEST_F(Topit, DownloadsThePicturesInFullSizeFallingBackToSmallerForms) {
   // album's own (the owner's avatar, the footer) are not taken.
   ExpectSaved({{"小鹿/夏天/海浪.jpg", "http://f1.topit.me/1/aa/bb/1001l.jpg"},
                {"小鹿/夏天/沙滩.jpg", "http://img.topit.com/o/201101/1002.jpg"},
-               {"小鹿/夏天/落日.jpg", "http://img.topit.com/sets/1/1003m.jpg?v=2"},
+               {"小鹿/夏天/落日.jpg", "http://img.topit.com/sets/1/1003l.jpg?v=2"},
                {"小鹿/夏天/夏天.jpg", "http://f1.topit.me/1/cc/1004.png"}},
               kPicture);
   std::vector<std::string> pictures;
   for (const auto& request : web.Requests())
     if (!request.url.starts_with("http://www.topit.me/")) pictures.push_back(request.url);
-  EXPECT_EQ(pictures.size(), 7u);
+  EXPECT_EQ(pictures.size(), 6u);
   for (const char* unused : {"http://f1.topit.me/1/aa/bb/1001m.jpg", "http://img.topit.com/l/201101/1002.jpg",
+                             "http://img.topit.com/sets/1/1003m.jpg",
                              "http://f1.topit.me/avatar/", "http://f1.topit.me/site/"})
     EXPECT_TRUE(web.RequestsTo(unused).empty()) << unused;
   EXPECT_EQ(Urls("http://www.topit.me/broad"),

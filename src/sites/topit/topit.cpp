@@ -65,7 +65,7 @@ Text TopitPictureEntry(const Text& address) {
   Text full = address, large = address;
   full[letter] = kFullSize;
   large[letter] = kLargeSize;
-  return full + u"\r\n" + large + u"\r\n" + address;
+  return full + u"\r\n" + large;
 }
 
 void TopitAlbums(MainState& state, const Text& userBase) {

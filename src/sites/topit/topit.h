@@ -13,9 +13,9 @@ namespace zentrow {
 void TopitAlbums(MainState& state, const Text& userBase);
 void TopitPhotos(MainState& state, int albumIndex);
 
-// The download entry of a picture shown at `address`: its full-size form, then its large
-// form, then the address itself, separated by CR LF; the address twice when it shows no
-// size mark at its place.
+// The download entry of a picture shown at `address`: its full-size form, CR LF and its
+// large form (the worker's alternative); the address twice when it shows no size mark at
+// its place.
 Text TopitPictureEntry(const Text& address);
 
 // The category's entry of the site table.
