@@ -1,4 +1,5 @@
 #include "sites/qq/qq.h"
+#include "sites/shops/shops.h"
 #include "sites/sina/sina.h"
 #include "sites/sites.h"
 
@@ -9,6 +10,7 @@ const SiteTable& ProductionSites() {
     SiteTable sites{};
     sites[SITE_QQ] = QqSiteReaders();
     sites[SITE_SINA] = SinaReaders();
+    sites[SITE_SHOPS] = ShopReaders();
     return sites;
   }();
   return table;
