@@ -1,3 +1,4 @@
+#include "sites/jd/jd.h"
 #include "sites/qq/qq.h"
 #include "sites/shops/shops.h"
 #include "sites/sina/sina.h"
@@ -11,6 +12,7 @@ const SiteTable& ProductionSites() {
     sites[SITE_QQ] = QqSiteReaders();
     sites[SITE_SINA] = SinaReaders();
     sites[SITE_SHOPS] = ShopReaders();
+    sites[SITE_JD] = JdReaders();
     return sites;
   }();
   return table;
