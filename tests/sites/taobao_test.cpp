@@ -256,7 +256,7 @@ TEST_F(Taobao, PagesOfUnknownLayoutsAreKeptForTheMaintainers) {
   // A product link of an unknown form: the rows before it stay, the page is kept.
   List(u"http://shop2468.taobao.com/");
   EXPECT_EQ(state->albums.Count(), 2);
-  EXPECT_EQ(state->ownerFolder, u"laoli/");
+  EXPECT_EQ(state->ownerFolder, u"老李/");  // given in plain characters, kept as they are
   EXPECT_EQ(ui.messages, (std::vector<Text>{kLinkError}));
   EXPECT_EQ(work.Read("log.err"), DumpOfGbk(ReadFile(test::SiteData("taobao") / "shop-2468.html")));
 
@@ -275,6 +275,18 @@ TEST_F(Taobao, PagesOfUnknownLayoutsAreKeptForTheMaintainers) {
   EXPECT_EQ(ui.summaries[0].queued, 0);
   EXPECT_EQ(ui.messages, (std::vector<Text>{kProductPageError}));
   EXPECT_EQ(work.Read("log.err"), DumpOfGbk(ReadFile(test::SiteData("taobao") / "item-1004.html")));
+
+  // A product page without the picture viewer: the page's other pictures are not the
+  // product's, nothing is queued.
+  ui.messages.clear();
+  ui.summaries.clear();
+  web.ClearRequests();
+  List(u"http://item.taobao.com/item.htm?id=1005");
+  DownloadAlbums({0});
+  ASSERT_EQ(ui.summaries.size(), 1u);
+  EXPECT_EQ(ui.summaries[0].queued, 0);
+  EXPECT_TRUE(web.RequestsTo("http://img.alicdn.com/").empty());
+  EXPECT_EQ(ui.messages, (std::vector<Text>{kShopNotice}));
 
   // However large the page, the dump keeps its first mebibyte.
   web.Get("http://shop1357.taobao.com/?search=y&viewType=grid&pageNum=1", std::string(3 << 20, 'x'));
