@@ -87,6 +87,9 @@ TEST_F(Jd, TheSettingsAndOptionsChooseWhatIsRead) {
       {"own gallery", "100001", "[京东]\n图片获取方式=0\n", 0,
        {{"京东/京造 男士休闲T恤/主图_1.jpg", kLarge + "own1.jpg"}, {"京东/京造 男士休闲T恤/主图_2.jpg", kLarge + "own2.jpg"}},
        {}},
+      // No variant choices: the items elsewhere on the page are no variants.
+      {"no variants", "500001", nullptr, 0,
+       {{"京东/机械键盘 87键/主图_1.jpg", "http://img11.360buyimg.com/n12/jfs/t5/key1.jpg"}}, {}},
       {"description pictures only", "100001", nullptr, OPT_DESCRIPTION_PICTURES, {}, {}},
   };
   for (const Case& c : cases) {
