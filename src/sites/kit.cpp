@@ -3,6 +3,8 @@
 #include <chrono>
 #include <limits>
 
+#include "toolkit/files.h"
+
 namespace zentrow {
 
 // ---- fetching ------------------------------------------------------------------------
@@ -204,5 +206,11 @@ Text CookieValue(TextView cookieText, TextView name) {
 Text CookieFor(TextView address, TextView name) { return CookieValue(net::GetCookieText(address), name); }
 
 uint32_t CookieToken(TextView address, TextView name) { return TokenHash(CookieFor(address, name)); }
+
+// ---- diagnosis dumps -----------------------------------------------------------------
+
+void WriteDump(const MainState& state, TextView name, TextView page) {
+  WriteTextFile(state.WorkingFolder() + Text(name), page.substr(0, kDumpUnits));
+}
 
 }  // namespace zentrow

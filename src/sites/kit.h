@@ -14,6 +14,7 @@
 //   - LoginPrompt / AskLogin: the yes/no question (caption "提示") that opens the login
 //     window, asked once per album;
 //   - CookieValue / CookieFor / CookieToken: cookie values looked up by name, the QQ token;
+//   - WriteDump: a page the reader did not understand, kept for the maintainers (bounded);
 //   - Fill, Unslash, OnHost, ProgramMilliseconds: address templates, JSON address clean-up,
 //     links of a page made full addresses.
 //
@@ -235,5 +236,16 @@ Text CookieValue(TextView cookieText, TextView name);
 Text CookieFor(TextView address, TextView name);
 // TokenHash of that cookie's value (5381 when it is missing): the QQ services' g_tk.
 uint32_t CookieToken(TextView address, TextView name);
+
+// ---- diagnosis dumps -----------------------------------------------------------------
+
+// The most of a page a dump keeps: the first 1 MiB of its UTF-16 text.
+inline constexpr size_t kDumpUnits = size_t{1} << 19;
+
+// Writes the start of `page` (at most kDumpUnits) to the file `name` in the working
+// folder, replacing the dump before it: a page of a layout the reader did not
+// understand, for the user to send to the maintainers. `name` is the reader's own fixed
+// name, never a text from a page.
+void WriteDump(const MainState& state, TextView name, TextView page);
 
 }  // namespace zentrow

@@ -1,12 +1,14 @@
 #include "sites/babytree/babytree.h"
 #include "sites/baidu/baidu.h"
 #include "sites/hupu/hupu.h"
+#include "sites/jd/jd.h"
 #include "sites/lofter/lofter.h"
 #include "sites/moko/moko.h"
 #include "sites/netease/netease.h"
 #include "sites/pconline/pconline.h"
 #include "sites/qq/qq.h"
 #include "sites/renren/renren.h"
+#include "sites/shops/shops.h"
 #include "sites/sina/sina.h"
 #include "sites/sites.h"
 #include "sites/topit/topit.h"
@@ -21,10 +23,12 @@ const SiteTable& ProductionSites() {
     sites[SITE_NETEASE] = NeteaseReaders();
     sites[SITE_RENREN] = RenrenReaders();
     sites[SITE_SINA] = SinaReaders();
+    sites[SITE_SHOPS] = ShopReaders();
     sites[SITE_MOKO] = MokoReaders();
     sites[SITE_BABYTREE] = BabytreeReaders();
     sites[SITE_PCONLINE] = PconlineReaders();
     sites[SITE_HUPU] = HupuReaders();
+    sites[SITE_JD] = JdReaders();
     sites[SITE_LOFTER] = LofterReaders();
     sites[SITE_TOPIT] = TopitReaders();
     return sites;

@@ -299,5 +299,18 @@ TEST_F(KitState, TheLoginQuestionIsAskedOncePerPrompt) {
   EXPECT_EQ(ui.logins.size(), 2u);
 }
 
+TEST_F(KitState, ADumpKeepsTheStartOfThePageUnderItsFixedName) {
+  // UTF-16LE with a byte-order mark, as the maintainers' tools read it.
+  WriteDump(state, u"site.tmp", u"页面");
+  EXPECT_EQ(work.Read("site.tmp"), std::string("\xFF\xFE\x75\x98\x62\x97", 6));
+
+  // A page of any size leaves at most 1 MiB, and the next dump replaces the last.
+  const Text huge = Text(kDumpUnits, u'a') + Text(1000, u'b');
+  WriteDump(state, u"site.tmp", huge);
+  const std::string dump = work.Read("site.tmp");
+  ASSERT_EQ(dump.size(), 2 + 2 * kDumpUnits);
+  EXPECT_EQ(dump.find('b'), std::string::npos);
+}
+
 }  // namespace
 }  // namespace zentrow
