@@ -5,15 +5,23 @@
 
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "sites/site_test.h"
+#include "support/loopback_nginx.h"
 #include "toolkit/codepage.h"
 
 namespace zentrow {
 namespace {
 
+namespace fs = std::filesystem;
+using test::LoopbackNginx;
 using test::Quoted;
 using test::ReadFile;
 using test::RunCliBinary;
@@ -118,6 +126,67 @@ TEST_F(Instagram, WithTheSettingOffAddressesStayAsFoundAndAPageOfNothingNewEndsT
   // The second feed page moved the last id (to b3) but brought only entries met before.
   EXPECT_TRUE(web.RequestsTo("http://www.instagram.com/bob/media?max_id=b3_777").empty());
   EXPECT_TRUE(web.RequestsTo("http://photos-a.ak.instagram.com/").empty());
+}
+
+// A secure profile stays secure: the profile page and the feed are read over TLS with the
+// certificate verified. A loopback nginx with a certificate of its own stands in for the
+// site (at its own address, so the album is put in place of a listing).
+TEST_F(Instagram, ASecureProfileIsReadOverVerifiedTls) {
+  if (!LoopbackNginx::Available() || !LoopbackNginx::HasModule("http_ssl_module"))
+    GTEST_SKIP() << "nginx with TLS is not installed";
+  LoopbackNginx nginx;
+  const fs::path cert = nginx.Prefix() / "cert.pem";
+  const std::string makeCert =
+      "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 -subj /CN=127.0.0.1"
+      " -addext subjectAltName=IP:127.0.0.1 -keyout " + Quoted((nginx.Prefix() / "key.pem").string()) + " -out " +
+      Quoted(cert.string()) + " >/dev/null 2>&1";
+  if (std::system(makeCert.c_str()) != 0) GTEST_SKIP() << "openssl cannot make a certificate";
+
+  const int plainPort = LoopbackNginx::FreePort(), securePort = LoopbackNginx::FreePort();
+  const std::string pictures = "http:\\/\\/127.0.0.1:" + std::to_string(plainPort) + "\\/";
+  const fs::path www = nginx.Www();
+  fs::create_directories(www / "feeds");
+  std::ofstream(www / "dora.html") << "<script>window._sharedData = {\"nodes\":[{\"owner\":{\"id\":\"9\"},\"date\":1,"
+                                    << "\"id\":\"d1_9\",\"display_src\":\"" << pictures << "d1.jpg\"}]};</script>";
+  std::ofstream(www / "feeds" / "d1_9.json") << "{\"items\":[{\"caption\":{\"text\":\"two\"},\"images\":{"
+                                              << "\"standard_resolution\":{\"url\":\"" << pictures
+                                              << "d2.jpg\",\"width\":640}},\"type\":\"image\",\"id\":\"d2_9\"}]}";
+  std::ofstream(www / "d1.jpg") << kCdnPicture;
+  std::ofstream(www / "d2.jpg") << kCdnPicture;
+  const std::string config =
+      "master_process off; worker_processes 1; error_log @PREFIX@/error.log warn; pid @PREFIX@/nginx.pid;\n"
+      "events { worker_connections 16; }\n"
+      "http { access_log off; client_body_temp_path @PREFIX@/tmp/body; proxy_temp_path @PREFIX@/tmp/proxy;\n"
+      "  fastcgi_temp_path @PREFIX@/tmp/fastcgi; uwsgi_temp_path @PREFIX@/tmp/uwsgi; scgi_temp_path @PREFIX@/tmp/scgi;\n"
+      "  default_type text/html; root @PREFIX@/www;\n"
+      "  server { listen 127.0.0.1:" + std::to_string(plainPort) + "; }\n"
+      "  server { listen 127.0.0.1:" + std::to_string(securePort) + " ssl;\n"
+      "    ssl_certificate @PREFIX@/cert.pem; ssl_certificate_key @PREFIX@/key.pem;\n"
+      "    location = /dora { try_files /dora.html =404; }\n"
+      "    location = /dora/media { try_files /feeds/$arg_max_id.json =404; } }\n"
+      "}\n";
+  ASSERT_TRUE(nginx.Start(config, {plainPort, securePort})) << nginx.Logs();
+
+  for (const char* name : {"http_proxy", "https_proxy", "all_proxy", "HTTP_PROXY", "HTTPS_PROXY", "ALL_PROXY"}) unsetenv(name);
+  net::SetProxy("");
+  ST_PERLISTRECORD album;
+  album.name = u"dora";
+  album.listAddress = FromUtf8("https://127.0.0.1:" + std::to_string(securePort) + "/dora");
+  state->albums.AppendAlbum(album);
+  state->siteIndex = SITE_INSTAGRAM;
+
+  // Without the certificate among the trusted ones, nothing is read.
+  DownloadAlbums({0});
+  ASSERT_EQ(ui.summaries.size(), 1u);
+  EXPECT_EQ(ui.summaries[0].queued, 0);
+
+  net::SetCaBundle(cert.string());
+  DownloadAlbums({0});
+  net::SetCaBundle("");
+  ASSERT_EQ(ui.summaries.size(), 2u);
+  EXPECT_EQ(ui.summaries[1].queued, 2);
+  EXPECT_EQ(ReadFile(save.path() / "dora" / "1.jpg"), kCdnPicture);
+  EXPECT_EQ(ReadFile(save.path() / "dora" / "two.jpg"), kCdnPicture);
 }
 
 TEST_F(Instagram, TheCommandLineListsAndDownloadsAUser) {

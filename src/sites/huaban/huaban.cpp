@@ -71,6 +71,7 @@ void HuabanPhotos(MainState& state, int albumIndex, const HuabanPauses& pauses) 
   ST_PERLISTRECORD album;
   if (!state.albums.Get(albumIndex, album)) return;
   PageSession session(Text(kEncodingHeader) + u"\r\nReferer: " + album.listAddress);
+  session.Request().pauseSeconds = 0;  // a failed batch waits `afterFailure` instead
   const auto reached = [&] { return static_cast<int64_t>(state.queue.items.size()) >= album.count; };
   state.scratchText.clear();  // the last pin id
   PagedWalk walk;             // pins met in this album

@@ -84,6 +84,7 @@ void InstagramPhotos(MainState& state, int albumIndex) {
   if (!state.albums.Get(albumIndex, album)) return;
   const bool fixedHost = state.extension.instagramWay == 1;
   PageSession session(kHeaders);
+  session.Request().pauseSeconds = 0;  // one attempt a page: no wait after it
   PagedWalk walk;
   Text lastId;
   Text page;
