@@ -21,7 +21,7 @@ bool PageSession::Load(const Text& address, Text& text, unsigned mode) {
   text.clear();
   request_.address = address;
   response_ = net::UrlResponse();
-  if (!net::Fetch(request_, response_, 0)) return false;
+  if (!net::Fetch(request_, response_, fetchOptions_)) return false;
   net::GetText(response_, text, mode);
   return true;
 }

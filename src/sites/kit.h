@@ -38,7 +38,7 @@ namespace zentrow {
 inline constexpr uint32_t kPageTimeoutMs = 20000;
 
 // One request reused for all fetches of one reader call, as a browser tab would: the same
-// header block and time-out, a new address each time. Fetch options are 0.
+// header block and time-out, a new address each time. Fetch options are 0 unless set.
 class PageSession {
  public:
   // `headers`: extra request lines separated by CR LF (e.g. "Accept-Encoding: gzip, deflate").
@@ -52,6 +52,10 @@ class PageSession {
   bool Load(const Text& address, Text& text, unsigned mode);
 
   void SetHeaders(Text headers) { request_.headers = std::move(headers); }
+  // net::Fetch options of every later Get, e.g. FETCH_INFLATED_CHECKS for a reader that
+  // sets a minimum text length: the length is then judged on the text a compressed reply
+  // inflates to, not on its compressed bytes.
+  void SetFetchOptions(unsigned options) { fetchOptions_ = options; }
   // For the rare reader that needs more than a GET (verb, body, markers).
   net::UrlRequest& Request() { return request_; }
   const net::UrlResponse& Response() const { return response_; }
@@ -59,6 +63,7 @@ class PageSession {
  private:
   net::UrlRequest request_;
   net::UrlResponse response_;
+  unsigned fetchOptions_ = 0;
 };
 
 // ---- cutting -------------------------------------------------------------------------

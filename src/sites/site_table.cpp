@@ -1,6 +1,8 @@
 #include "sites/babytree/babytree.h"
 #include "sites/baidu/baidu.h"
+#include "sites/huaban/huaban.h"
 #include "sites/hupu/hupu.h"
+#include "sites/instagram/instagram.h"
 #include "sites/jd/jd.h"
 #include "sites/lofter/lofter.h"
 #include "sites/moko/moko.h"
@@ -12,6 +14,7 @@
 #include "sites/sina/sina.h"
 #include "sites/sites.h"
 #include "sites/topit/topit.h"
+#include "sites/yupoo/yupoo.h"
 
 namespace zentrow {
 
@@ -23,12 +26,15 @@ const SiteTable& ProductionSites() {
     sites[SITE_NETEASE] = NeteaseReaders();
     sites[SITE_RENREN] = RenrenReaders();
     sites[SITE_SINA] = SinaReaders();
+    sites[SITE_YUPOO] = YupooReaders();
     sites[SITE_SHOPS] = ShopReaders();
     sites[SITE_MOKO] = MokoReaders();
     sites[SITE_BABYTREE] = BabytreeReaders();
     sites[SITE_PCONLINE] = PconlineReaders();
     sites[SITE_HUPU] = HupuReaders();
     sites[SITE_JD] = JdReaders();
+    sites[SITE_INSTAGRAM] = InstagramReaders();
+    sites[SITE_HUABAN] = HuabanReaders();
     sites[SITE_LOFTER] = LofterReaders();
     sites[SITE_TOPIT] = TopitReaders();
     return sites;

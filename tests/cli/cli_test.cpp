@@ -212,6 +212,15 @@ TEST_F(CliTest, NoAlbumEndsWithStatus1) {
   }
 }
 
+// A category without readers in the table (the test table has category 0 only).
+TEST_F(CliTest, AnUnsupportedCategorySaysSo) {
+  const Result r = Run({"list", "http://www.yupoo.com/photos/someone/"});
+  EXPECT_EQ(r.status, CLI_NO_ALBUM);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err.rfind("site: SiteIndex 7: 又拍网\n", 0), 0u) << r.err;
+  EXPECT_NE(r.err.find("message: 该站点暂未支持\n"), std::string::npos) << r.err;
+}
+
 TEST_F(CliTest, QuestionsAreAnsweredNoUnlessTold) {
   const struct {
     std::vector<std::string> extra;
@@ -389,14 +398,6 @@ TEST_F(BinaryTest, RefusedSettingsLeaveTheFileAsItWas) {
     EXPECT_EQ(SoftDat(), before);
   }
   EXPECT_NE(Run({"settings"}).out.find("threads=4\n"), std::string::npos);
-}
-
-TEST_F(BinaryTest, AnUnsupportedCategorySaysSo) {
-  const Result r = Run({"list", "http://www.yupoo.com/photos/someone/"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.out, "");
-  EXPECT_EQ(r.err.rfind("site: SiteIndex 7: 又拍网\n", 0), 0u) << r.err;
-  EXPECT_NE(r.err.find("message: 该站点暂未支持\n"), std::string::npos) << r.err;
 }
 
 }  // namespace

@@ -215,6 +215,42 @@ TEST_F(KitWeb, AWalkOverARepeatingSiteEnds) {
   EXPECT_EQ(web.Requests().size(), 2u);
 }
 
+// A reader with a minimum text length judges a compressed reply by the text it inflates
+// to when it sets FETCH_INFLATED_CHECKS; without it, by the compressed bytes.
+TEST_F(KitWeb, TheMinimumLengthOfACompressedReplyIsJudgedAsSet) {
+  test::FakeReply longPage;  // 400 characters that compress to a few dozen bytes
+  longPage.body = "<html>" + std::string(394, ' ');
+  longPage.encoding = test::FakeReply::Encoding::Gzip;
+  test::FakeReply shortNoise;  // 96 bytes that do not compress: the gzip form is longer
+  for (int i = 0; i < 96; ++i) shortNoise.body += static_cast<char>((i * 151 + 17) & 0xFF);
+  shortNoise.encoding = test::FakeReply::Encoding::Gzip;
+  ASSERT_LT(test::GzipCompress(longPage.body).size(), 100u);
+  ASSERT_GT(test::GzipCompress(shortNoise.body).size(), 100u);
+  web.Get("http://pages.example.com/long", longPage);
+  web.Get("http://pages.example.com/noise", shortNoise);
+
+  struct Case {
+    const char16_t* address;
+    unsigned options;
+    bool accepted;
+  };
+  const std::vector<Case> cases = {
+      {u"http://pages.example.com/long", net::FETCH_INFLATED_CHECKS, true},
+      {u"http://pages.example.com/noise", net::FETCH_INFLATED_CHECKS, false},
+      {u"http://pages.example.com/long", 0, false},
+      {u"http://pages.example.com/noise", 0, true},
+  };
+  for (const Case& c : cases) {
+    PageSession session(u"Accept-Encoding: gzip, deflate");
+    session.Request().minTextLength = 100;
+    session.Request().pauseSeconds = 0;
+    session.SetFetchOptions(c.options);
+    Text text;
+    EXPECT_EQ(session.Get(c.address, text, net::DM_INFLATE | net::DM_UTF8), c.accepted)
+        << ToUtf8(c.address) << " " << c.options;
+  }
+}
+
 TEST_F(KitWeb, CookiesAreFoundByNameWhereverTheyStand) {
   struct Case {
     const char16_t* cookies;
