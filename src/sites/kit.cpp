@@ -15,7 +15,7 @@ bool PageSession::Get(const Text& address, Text& text, unsigned mode) {
   text.clear();
   request_.address = address;
   response_ = net::UrlResponse();
-  if (!net::Fetch(request_, response_, 0)) return false;
+  if (!net::Fetch(request_, response_, options_)) return false;
   net::GetText(response_, text, mode);
   return !text.empty();
 }
@@ -56,6 +56,10 @@ bool IsDigitsOnly(TextView text) {
   for (char16_t c : text)
     if (c < u'0' || c > u'9') return false;
   return true;
+}
+
+void TruncateAtEach(Text& text, std::initializer_list<TextView> markers) {
+  for (TextView marker : markers) TruncateAt(text, marker);
 }
 
 Text Unslash(TextView text) {

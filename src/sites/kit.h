@@ -35,7 +35,7 @@ namespace zentrow {
 inline constexpr uint32_t kPageTimeoutMs = 20000;
 
 // One request reused for all fetches of one reader call, as a browser tab would: the same
-// header block and time-out, a new address each time. Fetch options are 0.
+// header block and time-out, a new address each time. Fetch options are 0 unless set.
 class PageSession {
  public:
   // `headers`: extra request lines separated by CR LF (e.g. "Accept-Encoding: gzip, deflate").
@@ -46,6 +46,9 @@ class PageSession {
   bool Get(const Text& address, Text& text, unsigned mode);
 
   void SetHeaders(Text headers) { request_.headers = std::move(headers); }
+  // Fetch options of every later Get (net::FETCH_* bits), e.g. FETCH_INFLATED_CHECKS for a
+  // retry marker that must be looked for in a compressed reply's inflated text.
+  void SetFetchOptions(unsigned options) { options_ = options; }
   // For the rare reader that needs more than a GET (verb, body, markers).
   net::UrlRequest& Request() { return request_; }
   const net::UrlResponse& Response() const { return response_; }
@@ -53,6 +56,7 @@ class PageSession {
  private:
   net::UrlRequest request_;
   net::UrlResponse response_;
+  unsigned options_ = 0;
 };
 
 // ---- cutting -------------------------------------------------------------------------
@@ -91,6 +95,10 @@ bool IsDigitsOnly(TextView text);
 // Whether `part` occurs in `text` after its first character (the branch tables' "found
 // after the start").
 bool FoundAfterStart(TextView text, TextView part);
+
+// Cuts the text off at each marker in turn (the branch tables' "cut at" with several
+// markers): TruncateAt with every one of them, in the order given.
+void TruncateAtEach(Text& text, std::initializer_list<TextView> markers);
 
 // Every "\/" of an address taken from JSON replaced by "/".
 Text Unslash(TextView text);
