@@ -1,3 +1,4 @@
+#include "sites/poco/poco.h"
 #include "sites/qq/qq.h"
 #include "sites/sina/sina.h"
 #include "sites/sites.h"
@@ -9,6 +10,7 @@ const SiteTable& ProductionSites() {
     SiteTable sites{};
     sites[SITE_QQ] = QqSiteReaders();
     sites[SITE_SINA] = SinaReaders();
+    sites[SITE_POCO] = PocoReaders();
     return sites;
   }();
   return table;
