@@ -1,3 +1,4 @@
+#include "sites/56/site56.h"
 #include "sites/poco/poco.h"
 #include "sites/qq/qq.h"
 #include "sites/sina/sina.h"
@@ -10,6 +11,7 @@ const SiteTable& ProductionSites() {
     SiteTable sites{};
     sites[SITE_QQ] = QqSiteReaders();
     sites[SITE_SINA] = SinaReaders();
+    sites[SITE_56] = Site56Readers();
     sites[SITE_POCO] = PocoReaders();
     return sites;
   }();
