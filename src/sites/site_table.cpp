@@ -1,3 +1,4 @@
+#include "sites/51/site51.h"
 #include "sites/56/site56.h"
 #include "sites/poco/poco.h"
 #include "sites/qq/qq.h"
@@ -13,6 +14,7 @@ const SiteTable& ProductionSites() {
     sites[SITE_SINA] = SinaReaders();
     sites[SITE_56] = Site56Readers();
     sites[SITE_POCO] = PocoReaders();
+    sites[SITE_51] = Site51Readers();
     return sites;
   }();
   return table;
