@@ -4,6 +4,7 @@
 #include "sites/qq/qq.h"
 #include "sites/sina/sina.h"
 #include "sites/sites.h"
+#include "sites/zol/zol.h"
 
 namespace zentrow {
 
@@ -15,6 +16,7 @@ const SiteTable& ProductionSites() {
     sites[SITE_56] = Site56Readers();
     sites[SITE_POCO] = PocoReaders();
     sites[SITE_51] = Site51Readers();
+    sites[SITE_ZOL] = ZolReaders();
     return sites;
   }();
   return table;
