@@ -1,5 +1,6 @@
 #include "sites/51/site51.h"
 #include "sites/56/site56.h"
+#include "sites/pchome/pchome.h"
 #include "sites/poco/poco.h"
 #include "sites/qq/qq.h"
 #include "sites/sina/sina.h"
@@ -17,6 +18,7 @@ const SiteTable& ProductionSites() {
     sites[SITE_POCO] = PocoReaders();
     sites[SITE_51] = Site51Readers();
     sites[SITE_ZOL] = ZolReaders();
+    sites[SITE_PCHOME] = PchomeReaders();
     return sites;
   }();
   return table;
