@@ -63,7 +63,6 @@ bool ReadWork(TextView segment, ST_PERLISTRECORD& record) {
 
 // Both listings: page after page while a page links to the next one, each new entry
 // delivered once. `pageTemplate` is filled with `pageValue` and the page number.
-
 void ListPages(MainState& state, const Text& pageTemplate, const Text& pageValue, TextView marker,
                const std::function<bool(TextView, ST_PERLISTRECORD&)>& read) {
   PageSession session(kHeaders);
