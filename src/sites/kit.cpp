@@ -64,6 +64,10 @@ bool IsDigitsOnly(TextView text) {
   return true;
 }
 
+void TruncateAtEach(Text& text, std::initializer_list<TextView> markers) {
+  for (TextView marker : markers) TruncateAt(text, marker);
+}
+
 Text Unslash(TextView text) {
   Text out(text);
   ReplaceAll(out, u"\\/", u"/");

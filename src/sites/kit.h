@@ -52,9 +52,9 @@ class PageSession {
   bool Load(const Text& address, Text& text, unsigned mode);
 
   void SetHeaders(Text headers) { request_.headers = std::move(headers); }
-  // net::Fetch options of every later Get, e.g. FETCH_INFLATED_CHECKS for a reader that
-  // sets a minimum text length: the length is then judged on the text a compressed reply
-  // inflates to, not on its compressed bytes.
+  // net::Fetch options of every later Get (net::FETCH_* bits), e.g. FETCH_INFLATED_CHECKS
+  // for a reader with a minimum text length or a retry marker: both are then judged on
+  // the text a compressed reply inflates to, not on its compressed bytes.
   void SetFetchOptions(unsigned options) { fetchOptions_ = options; }
   // For the rare reader that needs more than a GET (verb, body, markers).
   net::UrlRequest& Request() { return request_; }
@@ -102,6 +102,10 @@ bool IsDigitsOnly(TextView text);
 // Whether `part` occurs in `text` after its first character (the branch tables' "found
 // after the start").
 bool FoundAfterStart(TextView text, TextView part);
+
+// Cuts the text off at each marker in turn (the branch tables' "cut at" with several
+// markers): TruncateAt with every one of them, in the order given.
+void TruncateAtEach(Text& text, std::initializer_list<TextView> markers);
 
 // Every "\/" of an address taken from JSON replaced by "/".
 Text Unslash(TextView text);

@@ -1,3 +1,5 @@
+#include "sites/51/site51.h"
+#include "sites/56/site56.h"
 #include "sites/babytree/babytree.h"
 #include "sites/baidu/baidu.h"
 #include "sites/huaban/huaban.h"
@@ -7,7 +9,9 @@
 #include "sites/lofter/lofter.h"
 #include "sites/moko/moko.h"
 #include "sites/netease/netease.h"
+#include "sites/pchome/pchome.h"
 #include "sites/pconline/pconline.h"
+#include "sites/poco/poco.h"
 #include "sites/qq/qq.h"
 #include "sites/renren/renren.h"
 #include "sites/shops/shops.h"
@@ -15,6 +19,7 @@
 #include "sites/sites.h"
 #include "sites/topit/topit.h"
 #include "sites/yupoo/yupoo.h"
+#include "sites/zol/zol.h"
 
 namespace zentrow {
 
@@ -26,7 +31,12 @@ const SiteTable& ProductionSites() {
     sites[SITE_NETEASE] = NeteaseReaders();
     sites[SITE_RENREN] = RenrenReaders();
     sites[SITE_SINA] = SinaReaders();
+    sites[SITE_56] = Site56Readers();
+    sites[SITE_POCO] = PocoReaders();
     sites[SITE_YUPOO] = YupooReaders();
+    sites[SITE_51] = Site51Readers();
+    sites[SITE_ZOL] = ZolReaders();
+    sites[SITE_PCHOME] = PchomeReaders();
     sites[SITE_SHOPS] = ShopReaders();
     sites[SITE_MOKO] = MokoReaders();
     sites[SITE_BABYTREE] = BabytreeReaders();

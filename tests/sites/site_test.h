@@ -73,6 +73,28 @@ inline std::string Quoted(const std::string& text) {
   return quoted + "'";
 }
 
+// An album row as a listing should deliver it.
+struct AlbumRow {
+  Text name;
+  Text listAddress;
+  Text cover;
+  int32_t count;
+  int32_t remarks = 0;
+};
+
+// The listed albums are exactly `rows`, in order.
+inline void ExpectAlbumRows(const std::vector<ST_PERLISTRECORD>& albums, const std::vector<AlbumRow>& rows) {
+  ASSERT_EQ(albums.size(), rows.size());
+  for (size_t i = 0; i < rows.size(); ++i) {
+    SCOPED_TRACE(ToUtf8(rows[i].name));
+    EXPECT_EQ(albums[i].name, rows[i].name);
+    EXPECT_EQ(albums[i].listAddress, rows[i].listAddress);
+    EXPECT_EQ(albums[i].coverAddress, rows[i].cover);
+    EXPECT_EQ(albums[i].count, rows[i].count);
+    EXPECT_EQ(albums[i].remarks, rows[i].remarks);
+  }
+}
+
 struct CliRun {
   int status;  // the exit status, -1 when the program did not exit by itself
   std::string out;

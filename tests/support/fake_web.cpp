@@ -279,8 +279,18 @@ struct FakeWeb::Impl {
   std::thread thread;
   int port = 0;
 
+  // The replies of one (method, url): served in turn, the last one for every later request.
+  struct Turns {
+    std::vector<FakeReply> replies;
+    size_t next = 0;
+    FakeReply Take() {
+      const size_t at = next < replies.size() ? next++ : replies.size() - 1;
+      return replies[at];
+    }
+  };
+
   mutable std::mutex mutex;
-  std::map<std::pair<std::string, std::string>, FakeReply> replies;  // (method, url), prepared
+  std::map<std::pair<std::string, std::string>, Turns> replies;  // (method, url), prepared
   struct BodyReply {
     std::string method, url, bodyPart;
     FakeReply reply;  // prepared
@@ -301,21 +311,21 @@ struct FakeWeb::Impl {
   }
 
   // The reply for an address: exact match first, then the longest "*" prefix.
-  std::optional<FakeReply> Find(const std::string& method, const std::string& url) const {
+  std::optional<FakeReply> Find(const std::string& method, const std::string& url) {
     std::lock_guard lock(mutex);
-    if (auto it = replies.find({method, url}); it != replies.end()) return it->second;
-    const FakeReply* best = nullptr;
+    if (auto it = replies.find({method, url}); it != replies.end()) return it->second.Take();
+    Turns* best = nullptr;
     size_t bestLength = 0;
-    for (const auto& [key, reply] : replies) {
+    for (auto& [key, turns] : replies) {
       const auto& [m, pattern] = key;
       if (m != method || !pattern.ends_with('*')) continue;
       const auto prefix = std::string_view(pattern).substr(0, pattern.size() - 1);
       if (url.starts_with(prefix) && (!best || prefix.size() > bestLength)) {
-        best = &reply;
+        best = &turns;
         bestLength = prefix.size();
       }
     }
-    return best ? std::optional(*best) : std::nullopt;
+    return best ? std::optional(best->Take()) : std::nullopt;
   }
 
   void Handle(const httplib::Request& req, httplib::Response& res) {
@@ -364,9 +374,15 @@ FakeWeb::~FakeWeb() {
 }
 
 void FakeWeb::Add(const std::string& method, const std::string& url, FakeReply reply) {
-  auto prepared = Prepare(std::move(reply));
+  AddInTurn(method, url, {std::move(reply)});
+}
+
+void FakeWeb::AddInTurn(const std::string& method, const std::string& url, std::vector<FakeReply> replies) {
+  if (replies.empty()) return;
+  Impl::Turns turns;
+  for (FakeReply& reply : replies) turns.replies.push_back(Prepare(std::move(reply)));
   std::lock_guard lock(impl_->mutex);
-  impl_->replies[{method, url}] = std::move(prepared);
+  impl_->replies[{method, url}] = std::move(turns);
 }
 
 void FakeWeb::AddForBody(const std::string& method, const std::string& url, const std::string& bodyPart,

@@ -73,6 +73,12 @@ class FakeWeb {
   // by a value in its body). Such replies are tried in the order they were added.
   void AddForBody(const std::string& method, const std::string& url, const std::string& bodyPart, FakeReply reply);
 
+  // The replies of one `method` and `url` (matched as by Add) in turn: the first request
+  // gets the first reply, the next one the second, and every request after the last reply
+  // gets the last again (a site busy twice, then answering). Replaces an earlier Add;
+  // an empty list adds nothing.
+  void AddInTurn(const std::string& method, const std::string& url, std::vector<FakeReply> replies);
+
   // Loads a manifest: one reply per line, blank lines and lines starting with "#" ignored:
   //   METHOD URL FILE [STATUS] [ | Name: value [ | Name: value]...]
   // e.g.

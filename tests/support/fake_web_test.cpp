@@ -341,6 +341,26 @@ TEST(FakeWeb, APostIsAnsweredByWhatItsBodyHolds) {
   EXPECT_EQ(BodyOf(ProxyGet(web, call)), "fake web: no reply for " + call);
 }
 
+TEST(FakeWeb, RepliesInTurnThenRepeatsTheLast) {
+  FakeWeb web;
+  FakeReply busy, answer;
+  busy.body = "busy";
+  busy.encoding = FakeReply::Encoding::Gzip;
+  answer.body = "answer";
+  web.AddInTurn("GET", "http://a.example/data?id=*", {busy, busy, answer});
+  web.Get("http://a.example/other", "other");
+  std::vector<std::string> bodies;
+  for (int i = 0; i < 4; ++i) bodies.push_back(BodyOf(ProxyGet(web, "http://a.example/data?id=" + std::to_string(i))));
+  // The second busy reply is compressed like the first.
+  EXPECT_EQ(Inflate(bodies[1]), "busy");
+  EXPECT_EQ(bodies[2], "answer");
+  EXPECT_EQ(bodies[3], "answer");
+  EXPECT_EQ(BodyOf(ProxyGet(web, "http://a.example/other")), "other");
+
+  web.Get("http://a.example/data?id=*", "replaced");  // a later Add starts afresh
+  EXPECT_EQ(BodyOf(ProxyGet(web, "http://a.example/data?id=9")), "replaced");
+}
+
 TEST(FakeWeb, LoadsManifest) {
   const std::filesystem::path folder = ZENTROW_TEST_DATA "/support/testdata/manifest-example";
   FakeWeb web;
