@@ -97,7 +97,7 @@ TEST_F(Listing, MessagesForWhatCannotBeListed) {
   EXPECT_EQ(ui.messages.size(), 2u);
   EXPECT_EQ(ui.LastStatus1(), u"获取相册列表完成，共0个");
 
-  List(SITE_MOKO, u"http://www.moko.cc/x");  // a category whose readers are not built
+  List(SITE_MOKO, u"http://www.moko.cc/x");  // a category this table has no branch for
   EXPECT_EQ(ui.messages.back(), u"该站点暂未支持");
 
   state->SetSubKind(1);

@@ -23,10 +23,6 @@ constexpr unsigned kDecode = net::DM_INFLATE | net::DM_UTF8;
 // A thread page may come in GBK or in UTF-8; only its forum link is read.
 constexpr unsigned kThreadPageDecode = net::DM_INFLATE | net::DM_AUTO;
 
-void TruncateAtEach(Text& text, std::initializer_list<TextView> markers) {
-  for (TextView marker : markers) TruncateAt(text, marker);
-}
-
 // The forum name of an address: its "kw=" value.
 Text ForumOf(Text text) {
   DeleteThrough(text, u"kw=", true);

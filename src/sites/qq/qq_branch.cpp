@@ -22,10 +22,6 @@ constexpr char16_t kQqGroupEmpty[] =
     u"没有获取到相册，可按以下步骤操作：\n\n1、你哪个号加入了你要下载的QQ群，就先在下载器的登录菜单里登录那个QQ号"
     u"\n\n2、输入你要下载的QQ群号后，点获取相册列表";
 
-void TruncateAtEach(Text& text, std::initializer_list<TextView> markers) {
-  for (TextView marker : markers) TruncateAt(text, marker);
-}
-
 void QzoneBranch(MainState& state, Text text, ListingOutcome& outcome) {
   DeleteThrough(text, u"com/", true);
   TruncateAtEach(text, {u"/", u"&", u"*", u"?", u"#"});

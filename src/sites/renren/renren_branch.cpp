@@ -18,10 +18,6 @@ constexpr char16_t kRenrenEmpty[] =
 constexpr char16_t kZhanEmpty[] =
     u"1、没有获取到相册，需要你在登录菜单里登录一个人人帐号(登录时勾上下次自动登录)后重新获取";
 
-void TruncateAtEach(Text& text, std::initializer_list<TextView> markers) {
-  for (TextView marker : markers) TruncateAt(text, marker);
-}
-
 // "…/album-<id>…": one album, of the V7 pages when the address says "/v7".
 void SingleAlbumBranch(MainState& state, Text text, ListingOutcome& outcome) {
   outcome.emptyMessage = kRenrenEmpty;
