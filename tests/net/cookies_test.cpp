@@ -152,7 +152,7 @@ TEST_F(CookieTest, ImportRefusesLinesThatWouldSmuggleACookie) {
       ".qq.com\tTRUE\t/\tFALSE\t4102444800\tskey=forged\tx\n",      // "=" in the name
       ".qq.com\tTRUE\t/\tFALSE\t4102444800\tp\tx\x01y\n",          // control characters
       ".qq.com\tTRUE\t/\tFALSE\t4102444800\tp\tx\ry\n",
-      std::string(".qq.com\tTRUE\t/\tFALSE\t4102444800\tp\tx\0y\n", 42),
+      ".qq.com\tTRUE\t/\tFALSE\t4102444800\tp\tx" + std::string(1, '\0') + "y\n",
       ".qq.com\tTRUE\t/\x7f\tFALSE\t4102444800\tp\tx\n",
   };
   std::string file = "# Netscape HTTP Cookie File\n";
