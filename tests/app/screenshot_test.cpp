@@ -1,11 +1,12 @@
-// Pictures of the real window: a listed album grid and the tile look. With
-// ZENTROW_SCREENSHOT_DIR set they are saved there as main-window.png and tiles.png (the
-// README shows those in docs/screenshots).
+// Pictures of the real window: a listed album grid, a download under way and the tile
+// look. With ZENTROW_SCREENSHOT_DIR set they are saved there as main-window.png,
+// download.png and tiles.png (the README shows those in docs/screenshots).
 #include <QBuffer>
 #include <QCheckBox>
 #include <QFontDatabase>
 #include <QImage>
 #include <QPainter>
+#include <QProgressBar>
 #include <QRawFont>
 #include <QTest>
 
@@ -82,6 +83,23 @@ TEST_F(Screenshots, MainWindowWithListedAlbumsAndTheTileLook) {
   const QPoint selected = grid.viewport()->mapTo(&w, grid.visualRect(grid.model()->index(1, 1)).center());
   EXPECT_EQ(list.pixelColor(selected + QPoint(60, 0)), grid.palette().color(QPalette::Active, QPalette::Highlight));
   Save(list, "main-window.png");
+
+  // A download of every album, half way through the fifth: the engine's reports, as they
+  // reach the window, put the bars beside the status lines.
+  UiPort& port = w.State().Ui();
+  port.DownloadLook(true);
+  port.SetStatus1(u"正在下载第5/12个图集");
+  port.AlbumProgress(4, 12);
+  port.SetStatus2(u"已下载35/80......");
+  port.PictureProgress(35, 80);
+  Drain();
+  ASSERT_TRUE(w.Ui().albumProgress->isVisible());
+  ASSERT_TRUE(w.Ui().pictureProgress->isVisible());
+  Save(w.grab().toImage(), "download.png");
+  port.DownloadLook(false);
+  port.SetStatus1(u"下载完毕");
+  port.SetStatus2(Text());
+  Drain();
 
   QTest::mouseClick(w.Ui().thumbnails, Qt::LeftButton);
   ASSERT_TRUE(WaitUntil([&] { return !w.ReShowRunning(); }));
