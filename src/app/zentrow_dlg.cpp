@@ -225,8 +225,8 @@ void CZentrowDlg::BuildControls() {
   ui_.pictureProgress = NewProgressBar(QStringLiteral("图片 %v/%m"), QStringLiteral("本图集下载完的图片"), topHeight - 4, statusRow);
   statusLayout->addWidget(ui_.status1);
   statusLayout->addWidget(ui_.status2, 1);
-  statusLayout->addWidget(ui_.pictureProgress);
   statusLayout->addWidget(ui_.albumProgress);
+  statusLayout->addWidget(ui_.pictureProgress);
   top->addWidget(ui_.notice);
   top->addWidget(statusRow);
   top->setFixedHeight(topHeight);

@@ -163,6 +163,7 @@ TEST_F(Desktop, ADownloadThatEndsWhileTheUserIsElsewhereIsNotifiedOnce) {
   const QString folder = SavePath() + QStringLiteral("owner/");
 
   // The user watches the window: the status line says it, nothing more.
+  w.activateWindow();
   ASSERT_TRUE(WaitUntil([&] { return w.isActiveWindow(); }));
   PressDownloadAndWait();
   EXPECT_TRUE(prompts.notifications.isEmpty());

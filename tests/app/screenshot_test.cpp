@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QFontDatabase>
 #include <QImage>
+#include <QLabel>
 #include <QPainter>
 #include <QProgressBar>
 #include <QRawFont>
@@ -12,6 +13,7 @@
 
 #include "app/combo_box2.h"
 #include "app/my_grid_ctrl.h"
+#include "app/qtext.h"
 #include "window_fixture.h"
 
 namespace zentrow::test {
@@ -87,6 +89,7 @@ TEST_F(Screenshots, MainWindowWithListedAlbumsAndTheTileLook) {
   // A download of every album, half way through the fifth: the engine's reports, as they
   // reach the window, put the bars beside the status lines.
   UiPort& port = w.State().Ui();
+  const QString listed = w.Ui().status1->text();
   port.DownloadLook(true);
   port.SetStatus1(u"正在下载第5/12个图集");
   port.AlbumProgress(4, 12);
@@ -97,7 +100,7 @@ TEST_F(Screenshots, MainWindowWithListedAlbumsAndTheTileLook) {
   ASSERT_TRUE(w.Ui().pictureProgress->isVisible());
   Save(w.grab().toImage(), "download.png");
   port.DownloadLook(false);
-  port.SetStatus1(u"下载完毕");
+  port.SetStatus1(T(listed));
   port.SetStatus2(Text());
   Drain();
 
