@@ -564,12 +564,6 @@ void CZentrowDlg::dragEnterEvent(QDragEnterEvent* event) {
   if (event->mimeData()->hasUrls()) event->acceptProposedAction();
 }
 
-// The window's size and position wait for the next start; nothing else is saved at close.
-void CZentrowDlg::closeEvent(QCloseEvent* event) {
-  SaveWindowGeometry(*this, Q(baseFolder_) + kGeometryFile);
-  QMainWindow::closeEvent(event);
-}
-
 void CZentrowDlg::dropEvent(QDropEvent* event) {
   QStringList paths;
   for (const QUrl& url : event->mimeData()->urls()) {
@@ -577,6 +571,12 @@ void CZentrowDlg::dropEvent(QDropEvent* event) {
   }
   DropPaths(paths);
   event->acceptProposedAction();
+}
+
+// The window's size and position wait for the next start; nothing else is saved at close.
+void CZentrowDlg::closeEvent(QCloseEvent* event) {
+  SaveWindowGeometry(*this, Q(baseFolder_) + kGeometryFile);
+  QMainWindow::closeEvent(event);
 }
 
 void CZentrowDlg::OpenPage(const QString& address) {
