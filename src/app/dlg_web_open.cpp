@@ -17,6 +17,7 @@
 #include <QWebEngineProfile>
 
 #include "app/qtext.h"
+#include "app/window_place.h"
 #include "net/cookies.h"
 #include "toolkit/codepage.h"
 
@@ -155,10 +156,12 @@ CDlgWebOpen::CDlgWebOpen(const QString& startAddress, QWebEngineProfile& profile
   }
 }
 
+// Centred over the main window at its first showing, but inside the screen: the address
+// row at its top stays reachable when the main window sits at the top edge.
 void CDlgWebOpen::showEvent(QShowEvent* event) {
   if (!centred_ && parentWidget()) {
     centred_ = true;
-    move(parentWidget()->window()->frameGeometry().center() - rect().center());
+    PlaceOver(*this, parentWidget());
   }
   QDialog::showEvent(event);
 }

@@ -17,7 +17,9 @@ const QColor kFixedColour(199, 227, 227);
 const QColor kBackgroundColour(255, 255, 255);
 constexpr int kCellMargin = 3;
 constexpr int kTileRowHeight = kThumbnailHeight + 10;
-constexpr int kListWidths[AlbumGridModel::kColumns] = {50, 575, 50, 100, 0, 0};
+// The list look's column widths: 0 hides a column, kFillWidth takes the width the others leave.
+constexpr int kFillWidth = -1;
+constexpr int kListWidths[AlbumGridModel::kColumns] = {50, kFillWidth, 50, 100, 0, 0};
 constexpr int kTileTextHeight = 18;
 
 // A tile: the cover filling the cell, the text on a band over its foot, the check mark in
@@ -209,9 +211,12 @@ void CMyGridCtrl::SetUpGrid(GridLook look) {
   setSelectionBehavior(list ? SelectRows : SelectItems);
   setSelectionMode(list ? ExtendedSelection : MultiSelection);
   verticalHeader()->setDefaultSectionSize(list ? fontMetrics().height() + 6 : kTileRowHeight);
+  // In the list look the name column grows and shrinks with the grid, so the columns fill
+  // it without a horizontal scroll bar; the tiles keep their width.
   for (int column = 0; column < AlbumGridModel::kColumns; ++column) {
     const int width = list ? kListWidths[column] : kThumbnailWidth + 2 * kCellMargin;
     setColumnHidden(column, width == 0);
+    horizontalHeader()->setSectionResizeMode(column, width == kFillWidth ? QHeaderView::Stretch : QHeaderView::Interactive);
     if (width > 0) setColumnWidth(column, width);
   }
   setUpdatesEnabled(true);

@@ -1,7 +1,7 @@
 // The album grid: a table view with two looks.
 //
 // List look: one row per album with the columns "序号", "名称", "数量", "备注" and two
-// hidden, empty ones. Tile look: six tiles to a row, each a 113 x 120 cover with the text
+// hidden, empty ones; "名称" takes whatever width the others leave. Tile look: six tiles to a row, each a 113 x 120 cover with the text
 // "%d.%s" (album number, name) and a check mark. Rows count from 0 (the header is no row).
 //
 // The albums ticked for a download are the selected rows (list look) or the selected

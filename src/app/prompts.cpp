@@ -1,7 +1,11 @@
 #include "app/prompts.h"
 
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QVariantMap>
 
 namespace zentrow {
 
@@ -26,6 +30,21 @@ QString DesktopPrompts::SaveFileName(QWidget* parent, const QString& filter, con
   dialog.setDefaultSuffix(defaultSuffix);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return dialog.selectedFiles().front();
+}
+
+void DesktopPrompts::Notify(QWidget* window, const QString& title, const QString& text) {
+  if (window) QApplication::alert(window);
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected()) return;
+  QDBusMessage notify =
+      QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
+                                     QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
+  const QVariantMap hints{{QStringLiteral("category"), QStringLiteral("transfer.complete")}};
+  // Application name, no notification to replace, no icon, summary, body (where servers
+  // read markup, so the text is escaped), no actions, hints, the server's own time-out.
+  notify << QStringLiteral("Zentrow") << 0u << QString() << title << text.toHtmlEscaped() << QStringList() << hints << -1;
+  // Sent without waiting: the window never blocks on the bus, and no service means no answer.
+  bus.send(notify);
 }
 
 }  // namespace zentrow

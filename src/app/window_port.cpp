@@ -2,7 +2,9 @@
 
 #include <QGroupBox>
 #include <QLabel>
+#include <QProgressBar>
 #include <QThread>
+#include <algorithm>
 
 #include "app/prompts.h"
 #include "app/qtext.h"
@@ -12,6 +14,13 @@ namespace zentrow {
 
 namespace {
 bool OnWindowThread(const QObject& window) { return QThread::currentThread() == window.thread(); }
+
+// A total of 0 gives the bar its busy look.
+void ShowProgress(QProgressBar& bar, int finished, int total) {
+  total = std::max(total, 0);
+  bar.setRange(0, total);
+  bar.setValue(std::clamp(finished, 0, total));
+}
 }  // namespace
 
 void WindowPort::Post(std::function<void()> call) {
@@ -135,6 +144,18 @@ void WindowPort::HistoryChanged() {
 
 void WindowPort::OpenFolder(const Text& folder) {
   Post([this, folder] { window_.OpenPage(Q(folder)); });
+}
+
+void WindowPort::AlbumProgress(int finished, int total) {
+  Post([this, finished, total] { ShowProgress(*window_.ui_.albumProgress, finished, total); });
+}
+
+void WindowPort::PictureProgress(int finished, int total) {
+  Post([this, finished, total] { ShowProgress(*window_.ui_.pictureProgress, finished, total); });
+}
+
+void WindowPort::DownloadEnded(const DownloadTotals& totals) {
+  Post([this, totals] { window_.DownloadEnded(totals); });
 }
 
 }  // namespace zentrow

@@ -34,6 +34,9 @@ class WindowPort : public UiPort {
   void DownloadLook(bool running) override;
   void HistoryChanged() override;
   void OpenFolder(const Text& folder) override;
+  void AlbumProgress(int finished, int total) override;
+  void PictureProgress(int finished, int total) override;
+  void DownloadEnded(const DownloadTotals& totals) override;
 
   // Runs `call` on the window thread (at once when already there).
   void Post(std::function<void()> call);

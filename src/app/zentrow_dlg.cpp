@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDialog>
@@ -18,6 +19,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPainter>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTimer>
@@ -33,6 +35,7 @@
 #include "app/prompts.h"
 #include "app/qtext.h"
 #include "app/splash_screen_ex.h"
+#include "app/window_place.h"
 #include "engine/catalogue.h"
 #include "toolkit/files.h"
 
@@ -43,6 +46,7 @@ const QString kTitle = QStringLiteral("Zentrow 相册批量下载 ") + QString::
 constexpr int kClipboardLimit = 200;  // longer clipboard texts are no address
 constexpr int kUpdateExitMs = 3000;
 constexpr int kReShowBatch = 500;
+const QString kGeometryFile = QStringLiteral("window.ini");  // in the working folder
 
 // Login pages of the login menu (the QQ one depends on the address box and is built apart).
 struct LoginPage {
@@ -84,6 +88,29 @@ constexpr OptionCommand kOptions[] = {
 };
 
 QString Link(const QString& text) { return QStringLiteral("<a href=\"#\">%1</a>").arg(text); }
+
+QProgressBar* NewProgressBar(const QString& format, const QString& tip, int height, QWidget* parent) {
+  auto* bar = new QProgressBar(parent);
+  bar->setFormat(format);
+  bar->setToolTip(tip);
+  bar->setFixedSize(150, height);
+  bar->hide();
+  return bar;
+}
+
+// What the notification at the end of a download says: how far it came, what it saved
+// (or the list files it wrote instead), the failures, and where.
+QString DownloadEndedText(const DownloadTotals& totals) {
+  QString done = totals.albumsDone < totals.albums
+                     ? QStringLiteral("已终止：完成%1/%2个图集").arg(totals.albumsDone).arg(totals.albums)
+                     : QStringLiteral("完成%1个图集").arg(totals.albums);
+  if (totals.listFiles > 0) done += QStringLiteral("，生成了%1个下载列表文件").arg(totals.listFiles);
+  if (totals.saved > 0 || totals.listFiles == 0) done += QStringLiteral("，保存了%1张图片").arg(totals.saved);
+  QStringList lines{done};
+  if (totals.failed > 0) lines << QStringLiteral("有%1张图片下载失败").arg(totals.failed);
+  lines << QDir::toNativeSeparators(Q(totals.folder));
+  return lines.join(u'\n');
+}
 
 QLabel* NewLink(const QString& text, QWidget* parent) {
   auto* link = new QLabel(Link(text), parent);
@@ -158,6 +185,7 @@ CZentrowDlg::CZentrowDlg(Options options, QWidget* parent)
   BuildControls();
   BuildMenus();
   resize(800, 580);
+  if (!RestoreWindowGeometry(*this, Q(baseFolder_) + kGeometryFile)) PlaceOver(*this, nullptr);
   StartUp();
 }
 
@@ -192,11 +220,16 @@ void CZentrowDlg::BuildControls() {
   ui_.status1 = new QLabel(QStringLiteral("state1"), statusRow);
   ui_.status1->setMinimumWidth(150);
   ui_.status2 = new QLabel(QStringLiteral("state2"), statusRow);
+  const int topHeight = fontMetrics().height() + 8;
+  ui_.albumProgress = NewProgressBar(QStringLiteral("图集 %v/%m"), QStringLiteral("下载完的图集"), topHeight - 4, statusRow);
+  ui_.pictureProgress = NewProgressBar(QStringLiteral("图片 %v/%m"), QStringLiteral("本图集下载完的图片"), topHeight - 4, statusRow);
   statusLayout->addWidget(ui_.status1);
   statusLayout->addWidget(ui_.status2, 1);
+  statusLayout->addWidget(ui_.albumProgress);
+  statusLayout->addWidget(ui_.pictureProgress);
   top->addWidget(ui_.notice);
   top->addWidget(statusRow);
-  top->setFixedHeight(fontMetrics().height() + 8);
+  top->setFixedHeight(topHeight);
   column->addWidget(top);
 
   auto* addressRow = new QHBoxLayout;
@@ -540,6 +573,12 @@ void CZentrowDlg::dropEvent(QDropEvent* event) {
   event->acceptProposedAction();
 }
 
+// The window's size and position wait for the next start; nothing else is saved at close.
+void CZentrowDlg::closeEvent(QCloseEvent* event) {
+  SaveWindowGeometry(*this, Q(baseFolder_) + kGeometryFile);
+  QMainWindow::closeEvent(event);
+}
+
 void CZentrowDlg::OpenPage(const QString& address) {
   if (address.isEmpty()) return;
   QDesktopServices::openUrl(address.contains(QStringLiteral("://")) ? QUrl(address) : QUrl::fromLocalFile(address));
@@ -585,7 +624,7 @@ void CZentrowDlg::ShowFind() {
   EnsureFind();
   find_->SetMode(CDlgFind::Mode::Find);
   find_->adjustSize();
-  find_->move(frameGeometry().center() - find_->rect().center());
+  PlaceOver(*find_, this);
   find_->show();
   find_->raise();
   find_->activateWindow();
@@ -606,7 +645,7 @@ void CZentrowDlg::ShowFilter() {
   EnsureFind().hide();
   find_->SetMode(CDlgFind::Mode::Filter);
   find_->adjustSize();
-  find_->move(frameGeometry().center() - find_->rect().center());
+  PlaceOver(*find_, this);
   const bool ok = find_->exec() == QDialog::Accepted;
   find_->SetMode(CDlgFind::Mode::Find);
   if (!ok) return;
@@ -722,6 +761,16 @@ void CZentrowDlg::DownloadLook(bool running) {
                                                           ui_.savePath, ui_.praise[0], ui_.praise[1], ui_.praise[2]}) {
     control->setEnabled(!running);
   }
+  for (QProgressBar* bar : {ui_.albumProgress, ui_.pictureProgress}) {
+    bar->reset();
+    bar->setVisible(running);
+  }
+}
+
+// A download that ends while the user is in another window is told of on the desktop.
+void CZentrowDlg::DownloadEnded(const DownloadTotals& totals) {
+  if (isActiveWindow()) return;
+  prompts_.Notify(this, QStringLiteral("下载完毕"), DownloadEndedText(totals));
 }
 
 void CZentrowDlg::AddressHistoryTaken() {

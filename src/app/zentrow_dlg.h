@@ -26,6 +26,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QMenu;
+class QProgressBar;
 class QPushButton;
 class QStackedWidget;
 class QWebEngineProfile;
@@ -98,6 +99,8 @@ class CZentrowDlg : public QMainWindow {
     QLabel* notice;
     QLabel* status1;
     QLabel* status2;
+    QProgressBar* albumProgress;    // beside the status lines while a download runs
+    QProgressBar* pictureProgress;
     QComboBox* category;
     QComboBox* subKind;
     CComboBox2* address;
@@ -142,6 +145,7 @@ class CZentrowDlg : public QMainWindow {
  protected:
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   friend class WindowPort;
@@ -180,6 +184,7 @@ class CZentrowDlg : public QMainWindow {
   void AlbumsCleared();
   void ListingLook(bool running, int albumCount);
   void DownloadLook(bool running);
+  void DownloadEnded(const DownloadTotals& totals);
   void AddressHistoryTaken();
   void RequestLogin(const QString& address);
 

@@ -287,7 +287,10 @@ void MainState::DownloadJob() {
   if (chosen.empty()) ui_.ShowMessage(kNoAlbumTicked);
 
   int total = 0;
-  int failed = 0;
+  DownloadTotals totals;
+  totals.folder = folder;
+  totals.albums = static_cast<int>(chosen.size());
+  ui_.AlbumProgress(0, totals.albums);
   for (size_t k = 0; k < chosen.size(); ++k) {
     if (downloadState == DOWNLOAD_USER_STOP) break;
     queue.Reset(folder);
@@ -295,6 +298,7 @@ void MainState::DownloadJob() {
     int readerStop = DOWNLOAD_READER_STOP;
     downloadState.compare_exchange_strong(readerStop, DOWNLOAD_RUNNING);
     ui_.SetStatus2(u"......");
+    ui_.PictureProgress(0, 0);
 
     const int albumIndex = chosen[k];
     if (site < 0 || site >= SITE_COUNT) {
@@ -311,36 +315,45 @@ void MainState::DownloadJob() {
     summary.albumName = album.name;
     summary.folder = queue.folder;
     summary.queued = static_cast<int>(queue.items.size());
-    if (queue.items.empty() || downloadState == DOWNLOAD_USER_STOP) {
+    if (downloadState == DOWNLOAD_USER_STOP) {  // stopped while its pictures were read
       ui_.AlbumDownloaded(summary);
       continue;
     }
-    total += summary.queued;
-    if (naming.optionFlags & OPT_LIST_ONLY) {
-      WriteListFile(queue, queue.folder + album.name + u".lst");
-      summary.listOnly = true;
-    } else {
-      ui_.SetStatus2(u"已开始下载图片");
-      DownloadResult result = DownPicFunc(queue, values, pictureStop_, [this](int done, int all) {
-        ui_.SetStatus2(Format("已下载%d/%d......", done, all));
-      });
-      summary.saved = result.saved;
-      summary.failed = result.failed;
-      failed += result.failed;
-      if (downloadState != DOWNLOAD_USER_STOP) {
-        WriteMarker(queue.folder, queue.items.front().address);
-        if (naming.optionFlags & OPT_FIX_FORMAT) FixFormat(queue);
-        if (naming.optionFlags & OPT_FIX_ORDER) FixOrder(queue, static_cast<int64_t>(std::time(nullptr)));
+    if (!queue.items.empty()) {
+      total += summary.queued;
+      if (naming.optionFlags & OPT_LIST_ONLY) {
+        WriteListFile(queue, queue.folder + album.name + u".lst");
+        summary.listOnly = true;
+        ++totals.listFiles;
+      } else {
+        ui_.SetStatus2(u"已开始下载图片");
+        ui_.PictureProgress(0, summary.queued);
+        DownloadResult result = DownPicFunc(queue, values, pictureStop_, [this](int done, int all) {
+          ui_.SetStatus2(Format("已下载%d/%d......", done, all));
+          ui_.PictureProgress(done, all);
+        });
+        summary.saved = result.saved;
+        summary.failed = result.failed;
+        totals.saved += result.saved;
+        totals.failed += result.failed;
+        if (downloadState != DOWNLOAD_USER_STOP) {
+          WriteMarker(queue.folder, queue.items.front().address);
+          if (naming.optionFlags & OPT_FIX_FORMAT) FixFormat(queue);
+          if (naming.optionFlags & OPT_FIX_ORDER) FixOrder(queue, static_cast<int64_t>(std::time(nullptr)));
+        }
       }
     }
     ui_.AlbumDownloaded(summary);
+    totals.albumsDone = static_cast<int>(k + 1);
+    ui_.AlbumProgress(totals.albumsDone, totals.albums);
   }
 
   SetCurrentFolder(Text());
   downloadState = DOWNLOAD_IDLE;
   ui_.DownloadLook(false);
   ui_.SetStatus1(u"下载完毕");
-  ui_.SetStatus2(failed > 0 ? Format("有%d张图片下载失败", failed) : Text());
+  ui_.SetStatus2(totals.failed > 0 ? Format("有%d张图片下载失败", totals.failed) : Text());
+  ui_.DownloadEnded(totals);
   if (total > 0 && (naming.optionFlags & OPT_OPEN_FOLDER)) ui_.OpenFolder(queue.folder);
 }
 

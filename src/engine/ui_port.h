@@ -21,6 +21,16 @@ struct AlbumDownloadSummary {
   bool listOnly = false;  // a download list file was written instead of downloading
 };
 
+// What a whole download did, for the word at its end.
+struct DownloadTotals {
+  Text folder;         // the download folder: save path + owner and extra folders, ending with "/"
+  int albums = 0;      // albums ticked
+  int albumsDone = 0;  // albums handled before the end (fewer when the user stopped)
+  int saved = 0;       // pictures stored under their final name
+  int failed = 0;      // pictures that could not be fetched or stored
+  int listFiles = 0;   // albums written as a download list file instead
+};
+
 class UiPort {
  public:
   virtual ~UiPort() = default;
@@ -54,6 +64,14 @@ class UiPort {
 
   // One album of a download has ended.
   virtual void AlbumDownloaded(const AlbumDownloadSummary& summary) { (void)summary; }
+
+  // A download's progress, beside the status texts. Albums: those of the whole download
+  // finished out of those ticked. Pictures: those of the current album finished (stored
+  // or failed) out of those queued; `total` is 0 while the album's pictures are being read.
+  virtual void AlbumProgress(int finished, int total) { (void)finished, (void)total; }
+  virtual void PictureProgress(int finished, int total) { (void)finished, (void)total; }
+  // A download has ended; comes after the idle look.
+  virtual void DownloadEnded(const DownloadTotals& totals) { (void)totals; }
 };
 
 }  // namespace zentrow

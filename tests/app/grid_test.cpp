@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 
 #include "app/dlg_find.h"
@@ -55,7 +56,7 @@ TEST_F(Grid, ListRowsShowNumberNameCountAndRemarks) {
   EXPECT_TRUE(grid.isColumnHidden(4));
   EXPECT_TRUE(grid.isColumnHidden(5));
   EXPECT_EQ(grid.columnWidth(0), 50);
-  EXPECT_EQ(grid.columnWidth(1), 575);
+  EXPECT_EQ(grid.columnWidth(2), 50);
   EXPECT_EQ(grid.columnWidth(3), 100);
   const QStringList headers = {QStringLiteral("序号"), QStringLiteral("名称"), QStringLiteral("数量"), QStringLiteral("备注")};
   for (int c = 0; c < 4; ++c) EXPECT_EQ(grid.model()->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(), headers[c]);
@@ -91,6 +92,41 @@ TEST_F(Grid, TilesGoSixToARowWithNumberAndName) {
   grid.SelectAllCells();
   EXPECT_EQ(grid.TickedAlbums(8).size(), 8u);
   EXPECT_EQ(grid.TickedAlbums(5), (std::vector<int>{0, 1, 2, 3, 4}));  // indexes past the list are left out
+}
+
+// The name column takes the width the other columns leave: the columns fill the grid, as
+// narrow or as wide as it is, with or without a vertical scroll bar, and no horizontal
+// scroll bar shows. The tiles keep their own width.
+TEST_F(Grid, TheNameColumnFillsTheWidthTheOthersLeave) {
+  std::vector<ST_PERLISTRECORD> albums;
+  for (int i = 0; i < 30; ++i) albums.push_back(Album(i, QStringLiteral("album %1").arg(i), i));
+  grid.AppendAlbums(albums);
+  grid.show();
+  const struct {
+    QSize size;
+    bool verticalBar;  // 30 rows need more height than the grid has
+  } cases[] = {{{420, 900}, false}, {{420, 200}, true}, {{800, 400}, true}, {{1400, 900}, false}, {{640, 300}, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.size.width()) + "x" + std::to_string(c.size.height()));
+    grid.resize(c.size);
+    Drain();
+    EXPECT_EQ(grid.verticalScrollBar()->isVisible(), c.verticalBar);
+    EXPECT_FALSE(grid.horizontalScrollBar()->isVisible());
+    EXPECT_EQ(grid.columnWidth(0), 50);
+    EXPECT_EQ(grid.columnWidth(2), 50);
+    EXPECT_EQ(grid.columnWidth(3), 100);
+    EXPECT_EQ(grid.columnViewportPosition(3) + grid.columnWidth(3), grid.viewport()->width());
+    EXPECT_GT(grid.columnWidth(1), 100);
+  }
+
+  grid.SetUpGrid(GridLook::Tiles);
+  grid.AppendAlbums(albums);
+  Drain();
+  for (int column = 0; column < kTileColumns; ++column) EXPECT_EQ(grid.columnWidth(column), kThumbnailWidth + 6) << column;
+  grid.SetUpGrid(GridLook::List);
+  grid.AppendAlbums(albums);
+  Drain();
+  EXPECT_EQ(grid.columnViewportPosition(3) + grid.columnWidth(3), grid.viewport()->width());
 }
 
 TEST_F(Grid, FindRowSearchesCellsForwardAndBackward) {

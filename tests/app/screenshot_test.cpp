@@ -1,16 +1,19 @@
-// Pictures of the real window: a listed album grid and the tile look. With
-// ZENTROW_SCREENSHOT_DIR set they are saved there as main-window.png and tiles.png (the
-// README shows those in docs/screenshots).
+// Pictures of the real window: a listed album grid, a download under way and the tile
+// look. With ZENTROW_SCREENSHOT_DIR set they are saved there as main-window.png,
+// download.png and tiles.png (the README shows those in docs/screenshots).
 #include <QBuffer>
 #include <QCheckBox>
 #include <QFontDatabase>
 #include <QImage>
+#include <QLabel>
 #include <QPainter>
+#include <QProgressBar>
 #include <QRawFont>
 #include <QTest>
 
 #include "app/combo_box2.h"
 #include "app/my_grid_ctrl.h"
+#include "app/qtext.h"
 #include "window_fixture.h"
 
 namespace zentrow::test {
@@ -82,6 +85,24 @@ TEST_F(Screenshots, MainWindowWithListedAlbumsAndTheTileLook) {
   const QPoint selected = grid.viewport()->mapTo(&w, grid.visualRect(grid.model()->index(1, 1)).center());
   EXPECT_EQ(list.pixelColor(selected + QPoint(60, 0)), grid.palette().color(QPalette::Active, QPalette::Highlight));
   Save(list, "main-window.png");
+
+  // A download of every album, half way through the fifth: the engine's reports, as they
+  // reach the window, put the bars beside the status lines.
+  UiPort& port = w.State().Ui();
+  const QString listed = w.Ui().status1->text();
+  port.DownloadLook(true);
+  port.SetStatus1(u"正在下载第5/12个图集");
+  port.AlbumProgress(4, 12);
+  port.SetStatus2(u"已下载35/80......");
+  port.PictureProgress(35, 80);
+  Drain();
+  ASSERT_TRUE(w.Ui().albumProgress->isVisible());
+  ASSERT_TRUE(w.Ui().pictureProgress->isVisible());
+  Save(w.grab().toImage(), "download.png");
+  port.DownloadLook(false);
+  port.SetStatus1(T(listed));
+  port.SetStatus2(Text());
+  Drain();
 
   QTest::mouseClick(w.Ui().thumbnails, Qt::LeftButton);
   ASSERT_TRUE(WaitUntil([&] { return !w.ReShowRunning(); }));

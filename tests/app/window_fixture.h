@@ -54,8 +54,9 @@ class RecordingPrompts : public Prompts {
     saveFilters.append(filter + u'|' + suffix);
     return saveAnswer;
   }
+  void Notify(QWidget*, const QString& title, const QString& text) override { notifications.append(title + u'|' + text); }
 
-  QStringList messages, questions, folderTitles, saveFilters;
+  QStringList messages, questions, folderTitles, saveFilters, notifications;
   std::deque<bool> answers;
   QString folderAnswer, saveAnswer;
 };

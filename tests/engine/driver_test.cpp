@@ -25,6 +25,30 @@ const std::string kPng = std::string("\x89PNG\r\n\x1a\n", 8) + std::string(100, 
 
 std::string Picture(char fill, size_t size = 2048) { return "\xFF\xD8" + std::string(size - 2, fill); }
 
+using Progress = std::vector<std::pair<int, int>>;
+
+// The picture progress of a download, one list per album: each album starts with (0, 0)
+// while its pictures are read; the ones it downloads follow with their queued count as total.
+std::vector<Progress> PerAlbum(const Progress& pictures) {
+  std::vector<Progress> albums;
+  for (const auto& step : pictures) {
+    if (step == std::pair(0, 0)) albums.emplace_back();
+    else if (!albums.empty()) albums.back().push_back(step);
+  }
+  return albums;
+}
+
+// Starts at 0 of `queued`, never goes back, ends with every picture of the album.
+void ExpectCountsUpTo(const Progress& album, int queued) {
+  ASSERT_FALSE(album.empty());
+  EXPECT_EQ(album.front(), std::pair(0, queued));
+  EXPECT_EQ(album.back(), std::pair(queued, queued));
+  for (size_t i = 1; i < album.size(); ++i) {
+    EXPECT_EQ(album[i].second, queued);
+    EXPECT_LE(album[i - 1].first, album[i].first);
+  }
+}
+
 // Albums are "name|address1|address2..."; the photo reader queues every address with
 // the picture's number as description.
 struct Driver : ::testing::Test {
@@ -114,6 +138,21 @@ TEST_F(Driver, DownloadsTheTickedAlbumsIntoTheirFolders) {
   EXPECT_EQ(ui.openedFolders, (std::vector<Text>{FromUtf8(AlbumFolder("夏天").string() + "/")}));
   EXPECT_EQ(state->selectedAlbumCount, 2);
   EXPECT_EQ(state->downloadState, DOWNLOAD_IDLE);
+
+  // Progress in numbers beside the texts: albums finished, pictures of the current album.
+  EXPECT_EQ(ui.albumProgress, (Progress{{0, 2}, {1, 2}, {2, 2}}));
+  const std::vector<Progress> pictures = PerAlbum(ui.pictureProgress);
+  ASSERT_EQ(pictures.size(), 2u);
+  ExpectCountsUpTo(pictures[0], 2);
+  ExpectCountsUpTo(pictures[1], 1);
+  ASSERT_EQ(ui.ended.size(), 1u);
+  const DownloadTotals& totals = ui.ended[0];
+  EXPECT_EQ(totals.folder, FromUtf8((save.path() / "owner").string() + "/"));
+  EXPECT_EQ(totals.albums, 2);
+  EXPECT_EQ(totals.albumsDone, 2);
+  EXPECT_EQ(totals.saved, 3);
+  EXPECT_EQ(totals.failed, 0);
+  EXPECT_EQ(totals.listFiles, 0);
 }
 
 // Names and descriptions as hostile pages send them: dots and blanks that would name the
@@ -187,6 +226,10 @@ TEST_F(Driver, FailedPicturesAreCountedAndReported) {
   EXPECT_EQ(ui.LastStatus1(), u"下载完毕");
   EXPECT_EQ(ui.LastStatus2(), u"有3张图片下载失败");
   EXPECT_EQ(ui.status2[ui.status2.size() - 2], u"已下载4/4......");
+  EXPECT_EQ(ui.pictureProgress.back(), std::pair(4, 4));  // a failed picture is finished too
+  ASSERT_EQ(ui.ended.size(), 1u);
+  EXPECT_EQ(ui.ended[0].saved, 1);
+  EXPECT_EQ(ui.ended[0].failed, 3);
 }
 
 TEST_F(Driver, AnEmptyReplyFallsBackToTheSecondAddress) {
@@ -206,6 +249,11 @@ TEST_F(Driver, ListOnlyWritesTheListFileAndFetchesNothing) {
   EXPECT_TRUE(web.RequestsTo("http://photo.example.com/").empty());
   EXPECT_FALSE(fs::exists(AlbumFolder("清单") / "pic.vrk"));
   EXPECT_EQ(ui.openedFolders.size(), 1u);  // the queued pictures count
+  EXPECT_EQ(ui.albumProgress, (Progress{{0, 1}, {1, 1}}));
+  EXPECT_EQ(ui.pictureProgress, (Progress{{0, 0}}));  // read, but nothing downloaded
+  ASSERT_EQ(ui.ended.size(), 1u);
+  EXPECT_EQ(ui.ended[0].listFiles, 1);
+  EXPECT_EQ(ui.ended[0].saved, 0);
 }
 
 TEST_F(Driver, FixPassesRenameAndOrderTheFiles) {
@@ -260,6 +308,11 @@ TEST_F(Driver, StoppingEndsTheRunBeforeTheNextAlbum) {
   EXPECT_FALSE(fs::exists(AlbumFolder("b")));
   EXPECT_EQ(ui.LastStatus1(), u"下载完毕");
   EXPECT_EQ(state->downloadState, DOWNLOAD_IDLE);
+  EXPECT_EQ(ui.albumProgress, (Progress{{0, 2}, {1, 2}}));
+  ASSERT_EQ(ui.ended.size(), 1u);
+  EXPECT_EQ(ui.ended[0].albums, 2);
+  EXPECT_EQ(ui.ended[0].albumsDone, 1);
+  EXPECT_EQ(ui.ended[0].saved, 1);
 }
 
 TEST_F(Driver, SavePathProblemsAreReported) {
@@ -273,6 +326,7 @@ TEST_F(Driver, SavePathProblemsAreReported) {
   state->WaitDownload();
   EXPECT_EQ(ui.messages.back(), u"请检测设置的保存路径是否有误");
   EXPECT_TRUE(ui.downloadLooks.empty());
+  EXPECT_TRUE(ui.ended.empty());  // no download ran
   EXPECT_EQ(state->downloadState, DOWNLOAD_IDLE);
 }
 

@@ -4,6 +4,7 @@
 
 #include <deque>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 #include "engine/ui_port.h"
@@ -50,6 +51,18 @@ class RecordingUi : public UiPort {
     std::lock_guard lock(mutex);
     summaries.push_back(summary);
   }
+  void AlbumProgress(int finished, int total) override {
+    std::lock_guard lock(mutex);
+    albumProgress.emplace_back(finished, total);
+  }
+  void PictureProgress(int finished, int total) override {
+    std::lock_guard lock(mutex);
+    pictureProgress.emplace_back(finished, total);
+  }
+  void DownloadEnded(const DownloadTotals& totals) override {
+    std::lock_guard lock(mutex);
+    ended.push_back(totals);
+  }
 
   Text LastStatus1() const { return Last(status1); }
   Text LastStatus2() const { return Last(status2); }
@@ -61,6 +74,8 @@ class RecordingUi : public UiPort {
   std::vector<int> listingLooks;  // -1 running, else the idle look's album count
   std::vector<bool> downloadLooks;
   std::vector<AlbumDownloadSummary> summaries;
+  std::vector<std::pair<int, int>> albumProgress, pictureProgress;  // (finished, total)
+  std::vector<DownloadTotals> ended;
   int clears = 0;
   int historyChanges = 0;
 
